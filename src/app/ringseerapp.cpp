@@ -1,0 +1,138 @@
+#include "ringseerapp.h"
+
+#include "datadir.h"
+#include "diaglog.h"
+#include "presenter.h"
+#include "texthelpers.h"
+
+#include <QCoreApplication>
+
+RingseerApp::RingseerApp(const RunFlags &flags, const QString &serverAddress, Presenter *presenter,
+                         QObject *parent)
+    : QObject(parent), m_flags(flags), m_serverAddressArgument(serverAddress), m_presenter(presenter)
+{
+}
+
+RingseerApp::~RingseerApp()
+{
+    if (TheLanguage() == &m_language)
+        SetTheLanguage(nullptr);
+}
+
+void RingseerApp::StartApplication()
+{
+    const QString dataDir = DataDir();
+
+    // Caller records and their name list come with the record databases.
+    if (!headless())
+        m_presenter->fillCallerNames({});
+
+    m_settings.Language = ReadIntegerSetting(QStringLiteral("Language"), 1);
+
+    m_language.LoadFile(dataDir + QStringLiteral("language.csv"));
+    SetTheLanguage(&m_language);
+    m_language.SetCurrentLanguage(m_settings.Language);
+    if (!headless()) {
+        m_presenter->translateAtStartup(m_language);
+        m_presenter->createDialogs();
+    }
+
+    m_settings.ServerAddress = m_serverAddressArgument.left(AppSettingsRecord::ServerAddressCapacity);
+    m_settings.ServerPort = ReadTextSetting(QStringLiteral("ServerPort"), QStringLiteral("50134"),
+                                            AppSettingsRecord::ServerPortCapacity);
+
+    if (m_flags.ServerRun) {
+        if (!headless()) {
+            m_presenter->showStatusWindow(QStringLiteral("Starting server..."));
+            PauseWithMessages(200);
+        }
+        startServer();
+        if (!headless())
+            m_presenter->closeStatusWindow();
+    }
+    if (!headless())
+        m_presenter->closeStatusWindow();
+
+    readRemainingSettings();
+
+    if (!headless()) {
+        m_presenter->loadSettingsDialog(m_settings);
+        m_presenter->applyMode(m_settings.Mode);
+        m_presenter->setTrayIcon(TrayAction::Add, 0, QStringLiteral("Ringseer"));
+    }
+
+    if (m_flags.ClientRun) {
+        if (!headless())
+            m_presenter->hideLineGroups();
+        connectToServer();
+    } else {
+        runLineStep();
+    }
+}
+
+void RingseerApp::readRemainingSettings()
+{
+    m_settings.Directory = ReadTextSetting(QStringLiteral("Directory"), QStringLiteral("(NONE)"),
+                                           AppSettingsRecord::DirectoryCapacity);
+    m_settings.VFCallerName = ReadTextSetting(QStringLiteral("VFCallerName"), QString(),
+                                              AppSettingsRecord::VoiceFileCapacity);
+    m_settings.VFCallerNumber = ReadTextSetting(QStringLiteral("VFCallerNumber"), QString(),
+                                                AppSettingsRecord::VoiceFileCapacity);
+    m_settings.SpeakCallerInfo = ReadIntegerSetting(QStringLiteral("SpeakCallerInfo"), 0);
+    m_settings.Mode = ReadIntegerSetting(QStringLiteral("Mode"), 0);
+    m_settings.Modem = ReadTextSetting(QStringLiteral("Modem"), QString(), AppSettingsRecord::ModemCapacity);
+    m_settings.CallLogOnTop = ReadIntegerSetting(QStringLiteral("CallLogOnTop"), 0);
+}
+
+void RingseerApp::startServer()
+{
+    // The listening socket arrives with the network distribution.
+}
+
+void RingseerApp::connectToServer()
+{
+    // The client connection arrives with the network distribution.
+}
+
+void RingseerApp::runLineStep()
+{
+    // Line selection arrives with the telephony driver.
+}
+
+void RingseerApp::closeLine()
+{
+}
+
+void RingseerApp::RunFirstRunStep()
+{
+    if (!ReadSetting(QStringLiteral("FirstRun"), QString()).isEmpty())
+        return;
+    // The sample callers' pictures are pointed at the data folder with the caller database.
+    WriteSetting(QStringLiteral("FirstRun"), QStringLiteral("FALSE"));
+}
+
+void RingseerApp::FeedTestCall()
+{
+    // The call pipeline arrives with the call event handling.
+}
+
+void RingseerApp::ExitApplication()
+{
+    if (m_terminating)
+        return;
+    try {
+        closeLine();
+    } catch (...) {
+        // A line that fails to close must not keep the settings from being saved.
+    }
+    if (headless())
+        return;
+
+    SaveSettingsAtExit(m_settings);
+    m_presenter->setTrayIcon(TrayAction::Delete, 1, QString());
+    m_settings.Language = m_language.CurrentLanguage();
+    WriteSetting(QStringLiteral("Language"), QString::number(m_settings.Language));
+
+    m_terminating = true;
+    Q_EMIT applicationTerminated();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "runflags.h"
+#include "settings.h"
+#include "ui/language.h"
+
+#include <QObject>
+
+class Presenter;
+
+// The display-free half of the main window: it owns the run's settings, role flags
+// and long-lived components, and runs the start-up and shutdown sequences. The
+// desktop program supplies a presenter; the service runs it headless.
+class RingseerApp : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A fixed ten-digit number fed by the hidden "Test" menu entry.
+    static constexpr const char *TestCallNumber = "5551234567";
+
+    RingseerApp(const RunFlags &flags, const QString &serverAddress, Presenter *presenter,
+                QObject *parent = nullptr);
+    ~RingseerApp() override;
+
+    void StartApplication();
+    void ExitApplication();
+
+    // Marks the "FirstRun" value once the sample callers point at their pictures.
+    void RunFirstRunStep();
+
+    // The user has handled the caller card since it was last shown for a call.
+    bool cardTouched() const { return m_cardTouched; }
+    void setCardTouched(bool touched) { m_cardTouched = touched; }
+
+    // Feeds a sample call into the call handling, as the hidden "Test" entry does.
+    void FeedTestCall();
+
+    const RunFlags &flags() const { return m_flags; }
+    AppSettingsRecord &settings() { return m_settings; }
+    const AppSettingsRecord &settings() const { return m_settings; }
+    TLanguage &language() { return m_language; }
+
+    // True once the shutdown sequence has asked the application to end.
+    bool terminating() const { return m_terminating; }
+
+Q_SIGNALS:
+    void applicationTerminated();
+
+private:
+    bool headless() const { return m_flags.Headless; }
+    void startServer();
+    void connectToServer();
+    void runLineStep();
+    void closeLine();
+    void readRemainingSettings();
+
+    RunFlags m_flags;
+    QString m_serverAddressArgument;
+    Presenter *m_presenter;
+    AppSettingsRecord m_settings;
+    TLanguage m_language;
+    bool m_terminating = false;
+    bool m_cardTouched = false;
+};

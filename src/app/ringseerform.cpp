@@ -1,0 +1,382 @@
+#include "ringseerform.h"
+
+#include "aboutform.h"
+#include "helplauncher.h"
+#include "messagebox.h"
+#include "ringseerapp.h"
+#include "statusform.h"
+#include "texthelpers.h"
+#include "ui/language.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+namespace {
+
+constexpr int ClientWidth = 220;
+constexpr int ClientHeight = 266;
+constexpr int PictureHeight = 220;
+constexpr int PanelHeight = 46;
+
+// The two tray images: the normal icon and the alert icon shown while the line or
+// the server is unavailable.
+QIcon drawTrayImage(const QColor &disc, bool alert)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(disc);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(1, 1, 30, 30);
+    painter.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawArc(8, 8, 16, 16, 200 * 16, 140 * 16);
+    painter.setBrush(Qt::white);
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(7, 17, 6, 6);
+    painter.drawEllipse(19, 17, 6, 6);
+    if (alert) {
+        painter.setPen(QPen(Qt::yellow, 3, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(16, 4, 16, 10);
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TRingseerForm::TRingseerForm(const CommandLine &commandLine, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                              | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint),
+      m_commandLine(commandLine)
+{
+    setObjectName(QStringLiteral("RingseerForm"));
+    setWindowTitle(QStringLiteral("Calling..."));
+    m_imageList[0] = drawTrayImage(QColor(0x1f, 0x6f, 0xb5), false);
+    m_imageList[1] = drawTrayImage(QColor(0xc6, 0x28, 0x28), true);
+    setWindowIcon(m_imageList[0]);
+
+    buildCard();
+    buildMenus();
+    buildTray();
+    adjustSize();
+    setFixedSize(sizeHint());
+
+    m_app = new RingseerApp(m_commandLine.Flags, m_commandLine.ServerAddress, this, this);
+}
+
+TRingseerForm::~TRingseerForm() = default;
+
+void TRingseerForm::buildCard()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    m_image = new QLabel(client);
+    m_image->setObjectName(QStringLiteral("Image"));
+    m_image->setGeometry(0, 0, ClientWidth, PictureHeight);
+    m_image->setAlignment(Qt::AlignCenter);
+    m_image->setScaledContents(true);
+
+    m_panel1 = new QFrame(client);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setGeometry(0, PictureHeight, ClientWidth, PanelHeight);
+    m_panel1->setFrameShape(QFrame::NoFrame);
+
+    m_cbCallerName = new QComboBox(m_panel1);
+    m_cbCallerName->setObjectName(QStringLiteral("cbCallerName"));
+    m_cbCallerName->setEditable(true);
+    m_cbCallerName->setGeometry(0, 1, ClientWidth, 21);
+    m_cbCallerName->lineEdit()->setMaxLength(31);
+    m_cbCallerName->setEditText(QStringLiteral("(Unknown)"));
+
+    m_tbCallerID = new QLineEdit(m_panel1);
+    m_tbCallerID->setObjectName(QStringLiteral("tbCallerID"));
+    m_tbCallerID->setGeometry(0, 25, ClientWidth, 21);
+    m_tbCallerID->setToolTip(QStringLiteral("Caller ID"));
+    m_tbCallerID->setText(QStringLiteral("(Not transmitted)"));
+
+    m_bSaveToDatabase = new QPushButton(QStringLiteral("Save changes"), client);
+    m_bSaveToDatabase->setObjectName(QStringLiteral("bSaveToDatabase"));
+    m_bSaveToDatabase->setGeometry(55, 112, 110, 20);
+    m_bSaveToDatabase->hide();
+
+    m_bCancelChanges = new QPushButton(QStringLiteral("Cancel changes"), client);
+    m_bCancelChanges->setObjectName(QStringLiteral("bCancelChanges"));
+    m_bCancelChanges->setGeometry(55, 88, 110, 20);
+    m_bCancelChanges->hide();
+
+    m_showTimer = new QTimer(this);
+    m_showTimer->setObjectName(QStringLiteral("ShowTimer"));
+    m_showTimer->setInterval(10);
+    m_hideTimer = new QTimer(this);
+    m_hideTimer->setObjectName(QStringLiteral("HideTimer"));
+    m_hideTimer->setInterval(10000);
+}
+
+QAction *TRingseerForm::addMenuAction(QMenu *menu, const QString &name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void TRingseerForm::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    // The card is a small fixed window; a desktop-wide global menu would take its menu away.
+    bar->setNativeMenuBar(false);
+
+    QMenu *file = bar->addMenu(QStringLiteral("&File"));
+    file->menuAction()->setObjectName(QStringLiteral("File1"));
+    connect(addMenuAction(file, QStringLiteral("Minimize1"), QStringLiteral("&Minimize")), &QAction::triggered,
+            this, &TRingseerForm::Minimize1Click);
+    connect(addMenuAction(file, QStringLiteral("Exit1"), QStringLiteral("&Exit")), &QAction::triggered, this,
+            &TRingseerForm::ExitApplication);
+    QAction *test = addMenuAction(file, QStringLiteral("Test1"), QStringLiteral("Test"));
+    test->setVisible(false);
+    connect(test, &QAction::triggered, this, [this] { m_app->FeedTestCall(); });
+
+    QMenu *tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->menuAction()->setObjectName(QStringLiteral("Tools1"));
+    connect(addMenuAction(tools, QStringLiteral("Preferences1"), QStringLiteral("&Preferences")),
+            &QAction::triggered, this, &TRingseerForm::Preferences1Click);
+
+    m_recordMenu = bar->addMenu(QStringLiteral("&Record"));
+    m_recordMenu->menuAction()->setObjectName(QStringLiteral("Record1"));
+    addMenuAction(m_recordMenu, QStringLiteral("New"), QStringLiteral("&New"));
+    addMenuAction(m_recordMenu, QStringLiteral("Delete1"), QStringLiteral("&Delete Current"));
+
+    m_setupMenu = bar->addMenu(QStringLiteral("&Setup"));
+    m_setupMenu->menuAction()->setObjectName(QStringLiteral("Setup1"));
+    // A top-level entry with its own command: the menu opens the remote setups at once.
+    connect(m_setupMenu, &QMenu::aboutToShow, this, [this] {
+        QTimer::singleShot(0, this, &TRingseerForm::Setup1Click);
+    });
+    m_setupMenu->menuAction()->setVisible(false);
+
+    m_languageMenu = bar->addMenu(QStringLiteral("&L"));
+    m_languageMenu->menuAction()->setObjectName(QStringLiteral("L1"));
+
+    QMenu *info = bar->addMenu(QStringLiteral("&?"));
+    info->menuAction()->setObjectName(QStringLiteral("Info1"));
+    connect(addMenuAction(info, QStringLiteral("Help1"), QStringLiteral("&Help")), &QAction::triggered, this,
+            &TRingseerForm::Help1Click);
+    info->addSeparator()->setObjectName(QStringLiteral("N1"));
+    connect(addMenuAction(info, QStringLiteral("About1"), QStringLiteral("&About")), &QAction::triggered, this,
+            &TRingseerForm::About1Click);
+
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    connect(addMenuAction(m_popupMenu, QStringLiteral("Open1"), QStringLiteral("&Open")), &QAction::triggered,
+            this, &TRingseerForm::Open1Click);
+    connect(addMenuAction(m_popupMenu, QStringLiteral("Calllog1"), QStringLiteral("&Call log")),
+            &QAction::triggered, this, &TRingseerForm::Calllog1Click);
+    m_popupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    connect(addMenuAction(m_popupMenu, QStringLiteral("Exit2"), QStringLiteral("&Exit")), &QAction::triggered,
+            this, &TRingseerForm::ExitApplication);
+}
+
+void TRingseerForm::buildTray()
+{
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    // The context menu opens on the right button; other clicks are deliberately ignored.
+    m_trayIcon->setContextMenu(m_popupMenu);
+}
+
+QAction *TRingseerForm::action(const QString &objectName) const
+{
+    return findChild<QAction *>(objectName);
+}
+
+void TRingseerForm::FormCreate()
+{
+    if (m_commandLine.InstallOrUninstall)
+        return;
+    InstallHelpHandler();
+    SetHelpKeyword(QStringLiteral("idh_ringseer"));
+    m_app->StartApplication();
+}
+
+void TRingseerForm::ExitApplication()
+{
+    m_app->ExitApplication();
+}
+
+void TRingseerForm::showErrorBox(const QString &text)
+{
+    ShowMessageBox(this, MessageText(QStringLiteral("msgError")), true, text);
+}
+
+bool TRingseerForm::setTrayIcon(TrayAction action, int image, const QString &tip)
+{
+    const QIcon &icon = m_imageList[qBound(0, image, 1)];
+    switch (action) {
+    case TrayAction::Add:
+    case TrayAction::Modify:
+        setWindowIcon(icon);
+        m_trayIcon->setIcon(icon);
+        m_trayIcon->setToolTip(tip.left(63));
+        m_trayIcon->show();
+        return true;
+    case TrayAction::Delete:
+        setWindowIcon(icon);
+        m_trayIcon->hide();
+        return true;
+    }
+    return false;
+}
+
+void TRingseerForm::showStatusWindow(const QString &text)
+{
+    if (!m_statusForm) {
+        m_statusForm = new TStatusForm();
+        m_statusForm->setParent(this, m_statusForm->windowFlags());
+    }
+    m_statusForm->show();
+    m_statusForm->tbStatus()->setText(text);
+}
+
+void TRingseerForm::closeStatusWindow()
+{
+    if (m_statusForm)
+        m_statusForm->hide();
+}
+
+void TRingseerForm::fillCallerNames(const QStringList &names)
+{
+    m_cbCallerName->clear();
+    m_cbCallerName->addItems(names);
+    m_cbCallerName->setEditText(QStringLiteral("(Unknown)"));
+}
+
+void TRingseerForm::translateAtStartup(TLanguage &language)
+{
+    m_fullHeight = height();
+    Q_UNUSED(language);
+}
+
+void TRingseerForm::createDialogs()
+{
+    if (!m_aboutForm)
+        m_aboutForm = new TAboutForm(this);
+}
+
+void TRingseerForm::loadSettingsDialog(const AppSettingsRecord &settings)
+{
+    Q_UNUSED(settings);
+}
+
+void TRingseerForm::applyMode(int mode)
+{
+    const bool passive = mode == ModePassive;
+    if (mode != ModeActive && mode != ModePassive && mode != ModeServer)
+        return;
+    const int reducedHeight = m_fullHeight - PictureHeight - PanelHeight;
+    setFixedHeight(passive ? reducedHeight : m_fullHeight);
+    m_image->setVisible(!passive);
+    m_panel1->setVisible(!passive);
+    m_recordMenu->menuAction()->setVisible(!passive);
+    m_setupMenu->menuAction()->setVisible(passive);
+}
+
+void TRingseerForm::hideLineGroups()
+{
+}
+
+void TRingseerForm::closeEvent(QCloseEvent *event)
+{
+    // Closing only hides the card; the program lives on in the tray.
+    m_app->setCardTouched(true);
+    m_bSaveToDatabase->hide();
+    m_bCancelChanges->hide();
+    hide();
+    event->ignore();
+}
+
+void TRingseerForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TRingseerForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+}
+
+void TRingseerForm::FormShow()
+{
+    SetHelpKeyword(QStringLiteral("idh_ringseer"));
+}
+
+void TRingseerForm::FormActivate()
+{
+    m_app->RunFirstRunStep();
+}
+
+void TRingseerForm::FormDeactivate()
+{
+    m_app->settings().Language = m_app->language().CurrentLanguage();
+}
+
+void TRingseerForm::Minimize1Click()
+{
+    close();
+}
+
+void TRingseerForm::Preferences1Click()
+{
+    m_app->setCardTouched(true);
+}
+
+void TRingseerForm::Setup1Click()
+{
+}
+
+void TRingseerForm::Help1Click()
+{
+    SetHelpKeyword(QStringLiteral("idh_ringseer"));
+    OpenHelp();
+}
+
+void TRingseerForm::About1Click()
+{
+    m_aboutForm->show();
+    while (m_aboutForm->isVisible())
+        PauseWithMessages(100);
+}
+
+void TRingseerForm::Open1Click()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TRingseerForm::Calllog1Click()
+{
+}

@@ -1,0 +1,119 @@
+#include "testenvironment.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTest>
+
+#include <csignal>
+
+// Runs the desktop program as users do: a separate process with its data next to it.
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    QString m_program;
+
+    std::unique_ptr<QProcess> start(const QStringList &arguments = {})
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(m_env->processEnvironment());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(m_program, arguments);
+        return process;
+    }
+
+    QString lockFile() const { return m_env->root() + QStringLiteral("/runtime/Ringseer.lock"); }
+    QString boxes() const { return readTextFile(m_env->root() + QStringLiteral("/boxes.txt")); }
+
+    std::unique_ptr<QProcess> startAndWaitForLock(const QStringList &arguments = {})
+    {
+        auto process = start(arguments);
+        if (!QTest::qWaitFor([&] { return QFile::exists(lockFile()); }, 15000))
+            qWarning("the program did not take its lock");
+        // The lock comes before the start-up sequence; give it time to finish.
+        QTest::qWait(500);
+        return process;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_program = m_env->installProgram(QStringLiteral("Ringseer"));
+    }
+
+    void cleanup() { m_env.reset(); }
+
+    void secondStartShowsTheBoxAndLeavesTheFirstRunning()
+    {
+        auto first = startAndWaitForLock();
+        QVERIFY(QFile::exists(lockFile()));
+
+        auto second = start();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(boxes(), QStringLiteral("Ringseer\tRingseer is already running as icon in taskbar\n"));
+        QCOMPARE(first->state(), QProcess::Running);
+
+        first->terminate();
+        QVERIFY(first->waitForFinished(15000));
+    }
+
+    void endOfSessionSignalsSaveTheSettings_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void endOfSessionSignalsSaveTheSettings()
+    {
+        QFETCH(int, signalNumber);
+        {
+            QSettings stored(m_env->configFile(), QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Settings/Directory"), QString());
+            stored.setValue(QStringLiteral("Settings/ServerPort"), QStringLiteral("123456789012"));
+        }
+        auto program = startAndWaitForLock({QStringLiteral("/CLIENT"), QStringLiteral("/IP=10.0.0.5")});
+        QCOMPARE(::kill(pid_t(program->processId()), signalNumber), 0);
+        QVERIFY(program->waitForFinished(15000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+
+        QSettings stored(m_env->configFile(), QSettings::IniFormat);
+        stored.beginGroup(QStringLiteral("Settings"));
+        const QStringList saved = {"Mode", "CallLogOnTop", "Modem", "ServerPort", "Directory", "VFCallerName",
+                                   "VFCallerNumber", "SpeakCallerInfo", "Language"};
+        for (const QString &name : saved)
+            QVERIFY2(stored.contains(name), qPrintable(name));
+        QCOMPARE(stored.value(QStringLiteral("Mode")).toString(), QStringLiteral("0"));
+        QCOMPARE(stored.value(QStringLiteral("Language")).toString(), QStringLiteral("1"));
+        QCOMPARE(stored.value(QStringLiteral("Directory")).toString(), QStringLiteral("(NONE)"));
+        QCOMPARE(stored.value(QStringLiteral("ServerPort")).toString(), QStringLiteral("1234567890"));
+        QVERIFY(!stored.contains(QStringLiteral("ServerAddress")));
+    }
+
+    void installAndUninstallEndAtOnce_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("install") << "/INSTALL";
+        QTest::newRow("uninstall, lower case") << "/uninstall";
+    }
+
+    void installAndUninstallEndAtOnce()
+    {
+        QFETCH(QString, argument);
+        auto program = start({argument});
+        QVERIFY(program->waitForFinished(15000));
+        QCOMPARE(program->exitCode(), 0);
+        QVERIFY(!QFile::exists(m_env->configFile()));
+        QCOMPARE(boxes(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
