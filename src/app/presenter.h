@@ -15,8 +15,10 @@ class Presenter
 public:
     virtual ~Presenter() = default;
 
-    // Warning box owned by the main window, captioned with the text of "msgError".
+    // Warning boxes captioned with the text of "msgError", owned by the main window or
+    // by the settings dialog.
     virtual void showErrorBox(const QString &text) = 0;
+    virtual void showSettingsErrorBox(const QString &text) = 0;
     virtual bool setTrayIcon(TrayAction action, int image, const QString &tip) = 0;
 
     virtual void showStatusWindow(const QString &text) = 0;
@@ -29,4 +31,10 @@ public:
     virtual void loadSettingsDialog(const AppSettingsRecord &settings) = 0;
     virtual void applyMode(int mode) = 0;
     virtual void hideLineGroups() = 0;
+
+    // The settings dialog's line list: its entries, and the red mark of a failed line.
+    virtual void setLineList(const QStringList &names, const QString &current) = 0;
+    virtual void setLineListFailed(bool failed) = 0;
+    // Shows the settings dialog without waiting for it.
+    virtual void showSettingsDialog() = 0;
 };

@@ -4,12 +4,19 @@
 #include "diaglog.h"
 #include "presenter.h"
 #include "texthelpers.h"
+#include "telephony/amtapipro.h"
+#include "telephony/lineselection.h"
 
 #include <QCoreApplication>
 
 RingseerApp::RingseerApp(const RunFlags &flags, const QString &serverAddress, Presenter *presenter,
                          QObject *parent)
-    : QObject(parent), m_flags(flags), m_serverAddressArgument(serverAddress), m_presenter(presenter)
+    : QObject(parent),
+      m_flags(flags),
+      m_serverAddressArgument(serverAddress),
+      m_presenter(presenter),
+      m_amTapi(new TamTapiPro(this)),
+      m_lineSelection(std::make_unique<LineSelection>(*m_amTapi, m_settings, m_flags, presenter))
 {
 }
 
@@ -96,11 +103,18 @@ void RingseerApp::connectToServer()
 
 void RingseerApp::runLineStep()
 {
-    // Line selection arrives with the telephony driver.
+    m_lineSelection->selectAtStartup();
+}
+
+void RingseerApp::ChangeLine(const QString &lineName)
+{
+    m_lineSelection->changeFromDialog(lineName);
 }
 
 void RingseerApp::closeLine()
 {
+    if (m_amTapi->LineOpen())
+        m_amTapi->SetLineOpen(false);
 }
 
 void RingseerApp::RunFirstRunStep()

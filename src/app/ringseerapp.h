@@ -6,7 +6,11 @@
 
 #include <QObject>
 
+#include <memory>
+
+class LineSelection;
 class Presenter;
+class TamTapiPro;
 
 // The display-free half of the main window: it owns the run's settings, role flags
 // and long-lived components, and runs the start-up and shutdown sequences. The
@@ -40,6 +44,10 @@ public:
     AppSettingsRecord &settings() { return m_settings; }
     const AppSettingsRecord &settings() const { return m_settings; }
     TLanguage &language() { return m_language; }
+    TamTapiPro *amTapi() const { return m_amTapi; }
+
+    // The settings dialog's line check: closes the line and opens the chosen one.
+    void ChangeLine(const QString &lineName);
 
     // True once the shutdown sequence has asked the application to end.
     bool terminating() const { return m_terminating; }
@@ -60,6 +68,8 @@ private:
     Presenter *m_presenter;
     AppSettingsRecord m_settings;
     TLanguage m_language;
+    TamTapiPro *m_amTapi;
+    std::unique_ptr<LineSelection> m_lineSelection;
     bool m_terminating = false;
     bool m_cardTouched = false;
 };

@@ -221,6 +221,12 @@ void TRingseerForm::showErrorBox(const QString &text)
     ShowMessageBox(this, MessageText(QStringLiteral("msgError")), true, text);
 }
 
+void TRingseerForm::showSettingsErrorBox(const QString &text)
+{
+    // Owned by the settings dialog once it exists.
+    ShowMessageBox(this, MessageText(QStringLiteral("msgError")), true, text);
+}
+
 bool TRingseerForm::setTrayIcon(TrayAction action, int image, const QString &tip)
 {
     const QIcon &icon = m_imageList[qBound(0, image, 1)];
@@ -294,6 +300,21 @@ void TRingseerForm::applyMode(int mode)
 }
 
 void TRingseerForm::hideLineGroups()
+{
+}
+
+void TRingseerForm::setLineList(const QStringList &names, const QString &current)
+{
+    Q_UNUSED(names);
+    Q_UNUSED(current);
+}
+
+void TRingseerForm::setLineListFailed(bool failed)
+{
+    Q_UNUSED(failed);
+}
+
+void TRingseerForm::showSettingsDialog()
 {
 }
 

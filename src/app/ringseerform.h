@@ -44,6 +44,7 @@ public:
 
     // Presenter
     void showErrorBox(const QString &text) override;
+    void showSettingsErrorBox(const QString &text) override;
     bool setTrayIcon(TrayAction action, int image, const QString &tip) override;
     void showStatusWindow(const QString &text) override;
     void closeStatusWindow() override;
@@ -53,6 +54,9 @@ public:
     void loadSettingsDialog(const AppSettingsRecord &settings) override;
     void applyMode(int mode) override;
     void hideLineGroups() override;
+    void setLineList(const QStringList &names, const QString &current) override;
+    void setLineListFailed(bool failed) override;
+    void showSettingsDialog() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

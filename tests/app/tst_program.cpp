@@ -1,3 +1,4 @@
+#include "fakemodemprocess.h"
 #include "testenvironment.h"
 
 #include <QFile>
@@ -15,11 +16,14 @@ class TestProgram : public QObject
 private:
     std::unique_ptr<TestEnvironment> m_env;
     QString m_program;
+    std::unique_ptr<FakeModemProcess> m_modem;
 
     std::unique_ptr<QProcess> start(const QStringList &arguments = {})
     {
         auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(m_env->processEnvironment());
+        QProcessEnvironment environment = m_env->processEnvironment();
+        environment.insert(QStringLiteral("RINGSEER_LINES"), m_modem->path());
+        process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(m_program, arguments);
         return process;
@@ -43,9 +47,15 @@ private Q_SLOTS:
     {
         m_env = std::make_unique<TestEnvironment>();
         m_program = m_env->installProgram(QStringLiteral("Ringseer"));
+        m_modem = std::make_unique<FakeModemProcess>();
+        QVERIFY(m_modem->start(m_env->root() + QStringLiteral("/modem")));
     }
 
-    void cleanup() { m_env.reset(); }
+    void cleanup()
+    {
+        m_modem.reset();
+        m_env.reset();
+    }
 
     void secondStartShowsTheBoxAndLeavesTheFirstRunning()
     {

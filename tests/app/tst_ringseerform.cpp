@@ -3,6 +3,8 @@
 #include "app/ringseerapp.h"
 #include "app/ringseerform.h"
 #include "app/statusform.h"
+#include "telephony/amtapipro.h"
+#include "fakemodemprocess.h"
 #include "testenvironment.h"
 
 #include <QAction>
@@ -33,6 +35,7 @@ class TestRingseerForm : public QObject
 private:
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<TRingseerForm> m_form;
+    std::unique_ptr<FakeModemProcess> m_modem;
 
     void startForm(const QStringList &arguments = {})
     {
@@ -43,11 +46,20 @@ private:
 private Q_SLOTS:
     void initTestCase() { DialogHooks::setRecording(true); }
 
-    void init() { m_env = std::make_unique<TestEnvironment>(); }
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_env->installData();
+        m_modem = std::make_unique<FakeModemProcess>();
+        QVERIFY(m_modem->start(m_env->root() + QStringLiteral("/modem")));
+        qputenv("RINGSEER_LINES", m_modem->path().toLocal8Bit());
+    }
 
     void cleanup()
     {
         m_form.reset();
+        m_modem.reset();
+        qunsetenv("RINGSEER_LINES");
         m_env.reset();
         DialogHooks::takeRecordedBoxes();
     }
@@ -58,6 +70,7 @@ private Q_SLOTS:
         QVERIFY(m_form->trayIcon()->isVisible());
         QCOMPARE(m_form->trayIcon()->toolTip(), QStringLiteral("Ringseer"));
         QCOMPARE(m_form->trayIcon()->contextMenu(), m_form->popupMenu());
+        QVERIFY(m_form->app()->amTapi()->LineOpen());
         QVERIFY(!m_form->isVisible());
         QVERIFY(!m_form->action(QStringLiteral("Test1"))->isVisible());
         QCOMPARE(m_form->centralWidget()->size(), QSize(220, 266));

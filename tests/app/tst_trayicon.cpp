@@ -1,5 +1,6 @@
 #include "app/messagebox.h"
 #include "app/ringseerform.h"
+#include "fakemodemprocess.h"
 #include "testenvironment.h"
 
 #include <QSystemTrayIcon>
@@ -14,6 +15,10 @@ private Q_SLOTS:
     void iconSitsInTheTrayWithItsTip()
     {
         TestEnvironment env;
+        env.installData();
+        FakeModemProcess modem;
+        QVERIFY(modem.start(env.root() + QStringLiteral("/modem")));
+        qputenv("RINGSEER_LINES", modem.path().toLocal8Bit());
         DialogHooks::setRecording(true);
         QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
 
@@ -24,6 +29,7 @@ private Q_SLOTS:
         // Only an icon that a tray host embedded has a place on the screen.
         QTRY_VERIFY_WITH_TIMEOUT(form.trayIcon()->geometry().isValid(), 10000);
         QVERIFY(!form.isVisible());
+        QVERIFY(DialogHooks::takeRecordedBoxes().isEmpty());
 
         form.ExitApplication();
         QVERIFY(!form.trayIcon()->isVisible());

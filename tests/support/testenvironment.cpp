@@ -51,6 +51,12 @@ QString TestEnvironment::installProgram(const QString &programName) const
     QFile::remove(target);
     if (::link(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0)
         QFile::copy(source, target);
+    installData();
+    return target;
+}
+
+void TestEnvironment::installData() const
+{
     const QString shipped = QStringLiteral(RINGSEER_SOURCE_DIR "/data");
     QDirIterator it(shipped, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -63,7 +69,6 @@ QString TestEnvironment::installProgram(const QString &programName) const
         QFile::copy(file, destination);
         QFile::setPermissions(destination, QFile::permissions(destination) | QFileDevice::WriteOwner);
     }
-    return target;
 }
 
 QString readTextFile(const QString &path)

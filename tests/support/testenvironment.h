@@ -23,6 +23,8 @@ public:
     // Places a built program (by hard link, else a copy) and the shipped data into the
     // data folder, so the program finds its files next to itself as installed.
     QString installProgram(const QString &programName) const;
+    // Places the shipped data files (translation table, databases, pictures) only.
+    void installData() const;
 
 private:
     QTemporaryDir m_root;
