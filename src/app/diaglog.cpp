@@ -18,7 +18,7 @@ QChar separatorIn(const QString &format, QChar fallback)
 
 } // namespace
 
-QString FormatLogTimestamp(const QDateTime &when, const QLocale &locale)
+QString FormatLocalDateTime(const QDateTime &when, const QLocale &locale)
 {
     const QChar dateSep = separatorIn(locale.dateFormat(QLocale::ShortFormat), QLatin1Char('/'));
     const QChar timeSep = separatorIn(locale.timeFormat(QLocale::ShortFormat), QLatin1Char(':'));
@@ -27,8 +27,13 @@ QString FormatLogTimestamp(const QDateTime &when, const QLocale &locale)
     auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
     return QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + dateSep + two(date.month())
         + dateSep + two(date.day()) + QLatin1Char(' ') + two(time.hour()) + timeSep + two(time.minute())
-        + timeSep + two(time.second()) + QLatin1Char('.')
-        + QStringLiteral("%1").arg(time.msec(), 3, 10, QLatin1Char('0'));
+        + timeSep + two(time.second());
+}
+
+QString FormatLogTimestamp(const QDateTime &when, const QLocale &locale)
+{
+    return FormatLocalDateTime(when, locale) + QLatin1Char('.')
+        + QStringLiteral("%1").arg(when.time().msec(), 3, 10, QLatin1Char('0'));
 }
 
 QString FormatLogLine(const QDateTime &when, const QLocale &locale, const QString &text)

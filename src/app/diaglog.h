@@ -12,7 +12,11 @@ void WriteLog(const QString &text);
 // The same file and format; used for the internet transfer's trace lines.
 void WriteDebugLog(const QString &text);
 
-// "yyyy/mm/dd hh:nn:ss.zzz" with the locale's date and time separators.
+// "yyyy/mm/dd hh:nn:ss" with the locale's date and time separators, as call-log
+// records store it.
+QString FormatLocalDateTime(const QDateTime &when, const QLocale &locale);
+
+// The same with ".zzz" milliseconds.
 QString FormatLogTimestamp(const QDateTime &when, const QLocale &locale);
 
 // "[" timestamp "]  " text, without the line end.

@@ -37,4 +37,16 @@ public:
     virtual void setLineListFailed(bool failed) = 0;
     // Shows the settings dialog without waiting for it.
     virtual void showSettingsDialog() = 0;
+
+    // What a handled call shows, in the order the call pipeline asks for it.
+    virtual bool callLogVisible() = 0;
+    virtual void showLog() = 0;
+    // A record was added to the call log; a visible call log window lists it on top.
+    virtual void callLogged(const QString &callTime, const QString &name, const QString &number) = 0;
+    // Slides the caller card in; returns once it is in place.
+    virtual void showAddForm(const QString &number, const QString &name) = 0;
+    // Announces the caller by voice files and speech, with the menus disabled meanwhile.
+    virtual void announceCaller(const QString &name, const QString &number) = 0;
+    // Passes the caller data to another application as the remote setups say.
+    virtual void dispatchCall(const QString &number, const QString &name) = 0;
 };

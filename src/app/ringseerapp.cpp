@@ -4,7 +4,9 @@
 #include "diaglog.h"
 #include "presenter.h"
 #include "texthelpers.h"
+#include "records/apdinidbase.h"
 #include "telephony/amtapipro.h"
+#include "telephony/callpipeline.h"
 #include "telephony/lineselection.h"
 
 #include <QCoreApplication>
@@ -16,8 +18,31 @@ RingseerApp::RingseerApp(const RunFlags &flags, const QString &serverAddress, Pr
       m_serverAddressArgument(serverAddress),
       m_presenter(presenter),
       m_amTapi(new TamTapiPro(this)),
-      m_lineSelection(std::make_unique<LineSelection>(*m_amTapi, m_settings, m_flags, presenter))
+      m_callerDB(std::make_unique<TApdIniDBase>(CallerFields())),
+      m_directoryDB(std::make_unique<TApdIniDBase>(DirectoryFields())),
+      m_callLogDB(std::make_unique<TApdIniDBase>(CallLogFields())),
+      m_lineSelection(std::make_unique<LineSelection>(*m_amTapi, m_settings, m_flags, presenter)),
+      m_pipeline(new CallPipeline(*m_amTapi, *m_callerDB, *m_callLogDB, m_settings, m_flags, presenter, this))
 {
+    connect(m_amTapi, &TamTapiPro::OnIncomingCall, m_pipeline, &CallPipeline::amTapiIncomingCall);
+    connect(m_amTapi, &TamTapiPro::OnCallState, m_pipeline, &CallPipeline::amTapiCallState);
+    connect(m_amTapi, &TamTapiPro::OnCallerID, m_pipeline, &CallPipeline::amTapiCallerID);
+}
+
+const QStringList &RingseerApp::SampleCallers()
+{
+    static const QStringList names = {QStringLiteral("Ringseer Support"), QStringLiteral("Jane Sample")};
+    return names;
+}
+
+bool RingseerApp::cardTouched() const
+{
+    return m_pipeline->CardTouched();
+}
+
+void RingseerApp::setCardTouched(bool touched)
+{
+    m_pipeline->SetCardTouched(touched);
 }
 
 RingseerApp::~RingseerApp()
@@ -29,10 +54,11 @@ RingseerApp::~RingseerApp()
 void RingseerApp::StartApplication()
 {
     const QString dataDir = DataDir();
-
-    // Caller records and their name list come with the record databases.
+    m_callerDB->SetFileName(dataDir + QStringLiteral("Callers.DB"));
+    m_directoryDB->SetFileName(dataDir + QStringLiteral("Directories.DB"));
+    m_callLogDB->SetFileName(dataDir + QStringLiteral("CallLog.DB"));
     if (!headless())
-        m_presenter->fillCallerNames({});
+        m_presenter->fillCallerNames(m_callerDB->GetRecordList());
 
     m_settings.Language = ReadIntegerSetting(QStringLiteral("Language"), 1);
 
@@ -121,13 +147,21 @@ void RingseerApp::RunFirstRunStep()
 {
     if (!ReadSetting(QStringLiteral("FirstRun"), QString()).isEmpty())
         return;
-    // The sample callers' pictures are pointed at the data folder with the caller database.
+    // The sample pictures lie next to the program, wherever it was installed.
+    for (const QString &name : SampleCallers()) {
+        if (!m_callerDB->KeyExists(name))
+            continue;
+        DbRecord record = m_callerDB->GetRecord(name);
+        record.setText(QStringLiteral("Picture"), DataDir() + name + QStringLiteral(".bmp"));
+        m_callerDB->UpdRecord(name, record);
+    }
     WriteSetting(QStringLiteral("FirstRun"), QStringLiteral("FALSE"));
 }
 
 void RingseerApp::FeedTestCall()
 {
-    // The call pipeline arrives with the call event handling.
+    m_pipeline->amTapiCallerID(QString::fromLatin1(TestCallNumber), QString(),
+                               CallerIdNumberPresent | CallerIdNamePresent);
 }
 
 void RingseerApp::ExitApplication()

@@ -8,7 +8,9 @@
 
 #include <memory>
 
+class CallPipeline;
 class LineSelection;
+class TApdIniDBase;
 class Presenter;
 class TamTapiPro;
 
@@ -34,8 +36,11 @@ public:
     void RunFirstRunStep();
 
     // The user has handled the caller card since it was last shown for a call.
-    bool cardTouched() const { return m_cardTouched; }
-    void setCardTouched(bool touched) { m_cardTouched = touched; }
+    bool cardTouched() const;
+    void setCardTouched(bool touched);
+
+    // The two sample callers shipped in the caller database.
+    static const QStringList &SampleCallers();
 
     // Feeds a sample call into the call handling, as the hidden "Test" entry does.
     void FeedTestCall();
@@ -45,6 +50,10 @@ public:
     const AppSettingsRecord &settings() const { return m_settings; }
     TLanguage &language() { return m_language; }
     TamTapiPro *amTapi() const { return m_amTapi; }
+    TApdIniDBase &CallerDB() { return *m_callerDB; }
+    TApdIniDBase &DirectoryDB() { return *m_directoryDB; }
+    TApdIniDBase &CallLogDB() { return *m_callLogDB; }
+    CallPipeline &pipeline() { return *m_pipeline; }
 
     // The settings dialog's line check: closes the line and opens the chosen one.
     void ChangeLine(const QString &lineName);
@@ -69,7 +78,10 @@ private:
     AppSettingsRecord m_settings;
     TLanguage m_language;
     TamTapiPro *m_amTapi;
+    std::unique_ptr<TApdIniDBase> m_callerDB;
+    std::unique_ptr<TApdIniDBase> m_directoryDB;
+    std::unique_ptr<TApdIniDBase> m_callLogDB;
     std::unique_ptr<LineSelection> m_lineSelection;
+    CallPipeline *m_pipeline;
     bool m_terminating = false;
-    bool m_cardTouched = false;
 };

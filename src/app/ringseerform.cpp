@@ -318,6 +318,45 @@ void TRingseerForm::showSettingsDialog()
 {
 }
 
+bool TRingseerForm::callLogVisible()
+{
+    return false;
+}
+
+void TRingseerForm::showLog()
+{
+}
+
+void TRingseerForm::callLogged(const QString &callTime, const QString &name, const QString &number)
+{
+    Q_UNUSED(callTime);
+    Q_UNUSED(name);
+    Q_UNUSED(number);
+}
+
+void TRingseerForm::showAddForm(const QString &number, const QString &name)
+{
+    m_cbCallerName->setEditText(name);
+    m_tbCallerID->setText(number);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.right() - frameGeometry().width(), area.bottom() - frameGeometry().height());
+    }
+    show();
+}
+
+void TRingseerForm::announceCaller(const QString &name, const QString &number)
+{
+    Q_UNUSED(name);
+    Q_UNUSED(number);
+}
+
+void TRingseerForm::dispatchCall(const QString &number, const QString &name)
+{
+    Q_UNUSED(number);
+    Q_UNUSED(name);
+}
+
 void TRingseerForm::closeEvent(QCloseEvent *event)
 {
     // Closing only hides the card; the program lives on in the tray.

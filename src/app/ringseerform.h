@@ -57,6 +57,12 @@ public:
     void setLineList(const QStringList &names, const QString &current) override;
     void setLineListFailed(bool failed) override;
     void showSettingsDialog() override;
+    bool callLogVisible() override;
+    void showLog() override;
+    void callLogged(const QString &callTime, const QString &name, const QString &number) override;
+    void showAddForm(const QString &number, const QString &name) override;
+    void announceCaller(const QString &name, const QString &number) override;
+    void dispatchCall(const QString &number, const QString &name) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

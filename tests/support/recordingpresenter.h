@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Stands in for the windows: records what the core asked to show, one text per request.
 class RecordingPresenter : public Presenter
 {
@@ -37,4 +39,33 @@ public:
         calls << (failed ? QStringLiteral("lines red") : QStringLiteral("lines normal"));
     }
     void showSettingsDialog() override { calls << QStringLiteral("settings dialog"); }
+
+    bool logVisible = false;
+    bool callLogVisible() override { return logVisible; }
+    void showLog() override
+    {
+        logVisible = true;
+        calls << QStringLiteral("show log");
+    }
+    void callLogged(const QString &, const QString &name, const QString &number) override
+    {
+        calls << QStringLiteral("logged: ") + name + QLatin1Char(';') + number;
+    }
+    void showAddForm(const QString &number, const QString &name) override
+    {
+        calls << QStringLiteral("card: ") + number + QLatin1Char(';') + name;
+        if (onCard)
+            onCard();
+    }
+    void announceCaller(const QString &name, const QString &number) override
+    {
+        calls << QStringLiteral("announce: ") + name + QLatin1Char(';') + number;
+    }
+    void dispatchCall(const QString &number, const QString &name) override
+    {
+        calls << QStringLiteral("dispatch: ") + number + QLatin1Char(';') + name;
+    }
+
+    // Runs while the card slides in, as other events may.
+    std::function<void()> onCard;
 };
