@@ -1,6 +1,7 @@
 #include "app/diaglog.h"
 #include "app/messagebox.h"
 #include "app/ringseerapp.h"
+#include "app/ringseerapplication.h"
 #include "app/ringseerform.h"
 #include "app/runflags.h"
 #include "app/shutdownsignals.h"
@@ -26,7 +27,7 @@ void preferX11OnWayland()
 int main(int argc, char *argv[])
 {
     preferX11OnWayland();
-    QApplication application(argc, argv);
+    RingseerApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ringseer"));
     QApplication::setOrganizationName(QStringLiteral("ORV Software"));
     QApplication::setApplicationVersion(QStringLiteral(RINGSEER_VERSION));

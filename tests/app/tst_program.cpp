@@ -48,7 +48,9 @@ private Q_SLOTS:
         m_env = std::make_unique<TestEnvironment>();
         m_program = m_env->installProgram(QStringLiteral("Ringseer"));
         m_modem = std::make_unique<FakeModemProcess>();
-        QVERIFY(m_modem->start(m_env->root() + QStringLiteral("/modem")));
+        QVERIFY(m_modem->start(m_env->root() + QStringLiteral("/modem"),
+                               {QStringLiteral("--ring-ms"), QStringLiteral("300"), QStringLiteral("--rings"),
+                                QStringLiteral("2")}));
     }
 
     void cleanup()
@@ -105,6 +107,41 @@ private Q_SLOTS:
         QCOMPARE(stored.value(QStringLiteral("Directory")).toString(), QStringLiteral("(NONE)"));
         QCOMPARE(stored.value(QStringLiteral("ServerPort")).toString(), QStringLiteral("1234567890"));
         QVERIFY(!stored.contains(QStringLiteral("ServerAddress")));
+    }
+
+    void callFromTheModemIsLoggedAndEntered()
+    {
+        QFile callers(m_env->dataDir() + QStringLiteral("Callers.DB"));
+        QVERIFY(callers.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        callers.write("[Index]\r\nBakery=#\r\n[Defaults]\r\n_Entries=1\r\n[Bakery]\r\nCallerID=555-123-4567\r\n");
+        callers.close();
+        QSettings(m_env->configFile(), QSettings::IniFormat).setValue(QStringLiteral("Settings/Mode"), QStringLiteral("2"));
+        auto program = startAndWaitForLock();
+        QTRY_VERIFY_WITH_TIMEOUT(m_env->readLog().contains(m_modem->path() + QStringLiteral(":DevCaps: AUTOMATEDVOICE")),
+                                 10000);
+
+        m_modem->command(QStringLiteral("call 5551234567 JOHN DOE"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_env->readLog().contains(QStringLiteral("]  CALLERID:555-123-4567;JOHN DOE\n")), 10000);
+        const QString callLog = m_env->dataDir() + QStringLiteral("CallLog.DB");
+        QTRY_VERIFY_WITH_TIMEOUT(readTextFile(callLog).contains(QStringLiteral("\r\nCallerName=Bakery\r\nCallerID=555-123-4567\r\n")),
+                                 5000);
+        QVERIFY(m_env->readLog().contains(QStringLiteral("]  RINGING: 1\n")));
+        QVERIFY(m_env->readLog().contains(QStringLiteral("]  CALL STATE:OFFERING\n")));
+
+        // The modem is unplugged and comes back: the program keeps watching it.
+        m_modem->command(QStringLiteral("unplug"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_env->readLog().contains(QStringLiteral(": line device vanished")), 10000);
+        m_modem->command(QStringLiteral("plug"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_env->readLog().contains(QStringLiteral(": line device is back")), 10000);
+        m_modem->command(QStringLiteral("call 5559876543 ANN LEE"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_env->readLog().contains(QStringLiteral("]  CALLERID:555-987-6543;ANN LEE\n")), 15000);
+        QCOMPARE(program->state(), QProcess::Running);
+
+        program->terminate();
+        QVERIFY(program->waitForFinished(15000));
+        QCOMPARE(QSettings(m_env->configFile(), QSettings::IniFormat).value(QStringLiteral("Settings/Modem")).toString(),
+                 m_modem->path());
+        QCOMPARE(boxes(), QString());
     }
 
     void installAndUninstallEndAtOnce_data()
