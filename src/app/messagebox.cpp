@@ -1,5 +1,9 @@
 #include "messagebox.h"
 
+#include "diaglog.h"
+
+#include <QApplication>
+
 #include <QFile>
 #include <QFileDialog>
 #include <QPushButton>
@@ -74,6 +78,12 @@ std::optional<QString> recordedFileName(const QString &title)
 }
 
 } // namespace
+
+void ShowErrorReport(QWidget *owner, const QString &message)
+{
+    WriteLog(message);
+    ShowMessageBox(owner, QApplication::applicationDisplayName(), true, message);
+}
 
 void ShowMessageBox(QWidget *owner, const QString &caption, bool warning, const QString &text)
 {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+
 class QWidget;
 
 // Every modal box and file chooser of the program goes through these helpers. Tests
@@ -24,6 +26,21 @@ QMessageBox::StandardButton ShowMessageBoxLang(QWidget *owner, const QString &ca
 QString SelectOpenFile(const QString &filter, const QString &current);
 QString SelectSaveFile(const QString &filter, const QString &current, const QString &defaultExtension,
                        const QString &title);
+
+// The general error report: an error that ended an event handler, in a warning box
+// captioned with the program's title, and in the diagnostic log.
+void ShowErrorReport(QWidget *owner, const QString &message);
+
+// Runs an event handler; an error it throws ends the handler and is reported.
+template <typename Handler>
+void RunHandler(QWidget *owner, Handler &&handler)
+{
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        ShowErrorReport(owner, QString::fromUtf8(error.what()));
+    }
+}
 
 struct RecordedBox
 {

@@ -1,19 +1,20 @@
 #include "ringseerform.h"
 
 #include "aboutform.h"
+#include "records/calllogform.h"
 #include "helplauncher.h"
 #include "messagebox.h"
 #include "ringseerapp.h"
 #include "statusform.h"
 #include "texthelpers.h"
 #include "ui/language.h"
+#include "ui/orvcontrols.h"
+#include "ui/translatecontrol.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -72,9 +73,17 @@ TRingseerForm::TRingseerForm(const CommandLine &commandLine, QWidget *parent)
     setFixedSize(sizeHint());
 
     m_app = new RingseerApp(m_commandLine.Flags, m_commandLine.ServerAddress, this, this);
+    m_callLog = new TfLog(*m_app, *this, this);
 }
 
-TRingseerForm::~TRingseerForm() = default;
+TRingseerForm::~TRingseerForm()
+{
+    // Tearing the window down moves the focus, which makes the fields report changes
+    // to a form that is half gone.
+    m_cbCallerName->lineEdit()->disconnect(this);
+    m_cbCallerName->disconnect(this);
+    m_tbCallerID->disconnect(this);
+}
 
 void TRingseerForm::buildCard()
 {
@@ -88,20 +97,24 @@ void TRingseerForm::buildCard()
     m_image->setGeometry(0, 0, ClientWidth, PictureHeight);
     m_image->setAlignment(Qt::AlignCenter);
     m_image->setScaledContents(true);
+    // Its hint is the picture's path.
+    m_image->setProperty(NoTranslationProperty, true);
 
-    m_panel1 = new QFrame(client);
+    m_panel1 = new TPanel(client);
     m_panel1->setObjectName(QStringLiteral("Panel1"));
     m_panel1->setGeometry(0, PictureHeight, ClientWidth, PanelHeight);
     m_panel1->setFrameShape(QFrame::NoFrame);
 
-    m_cbCallerName = new QComboBox(m_panel1);
+    m_cbCallerName = new TORVComboBox(m_panel1);
     m_cbCallerName->setObjectName(QStringLiteral("cbCallerName"));
     m_cbCallerName->setEditable(true);
+    // Names enter the list only by being saved.
+    m_cbCallerName->setInsertPolicy(QComboBox::NoInsert);
     m_cbCallerName->setGeometry(0, 1, ClientWidth, 21);
     m_cbCallerName->lineEdit()->setMaxLength(31);
     m_cbCallerName->setEditText(QStringLiteral("(Unknown)"));
 
-    m_tbCallerID = new QLineEdit(m_panel1);
+    m_tbCallerID = new TORVEdit(m_panel1);
     m_tbCallerID->setObjectName(QStringLiteral("tbCallerID"));
     m_tbCallerID->setGeometry(0, 25, ClientWidth, 21);
     m_tbCallerID->setToolTip(QStringLiteral("Caller ID"));
@@ -123,6 +136,19 @@ void TRingseerForm::buildCard()
     m_hideTimer = new QTimer(this);
     m_hideTimer->setObjectName(QStringLiteral("HideTimer"));
     m_hideTimer->setInterval(10000);
+    m_showTimer->setSingleShot(true);
+    m_hideTimer->setSingleShot(true);
+    connect(m_showTimer, &QTimer::timeout, this, &TRingseerForm::ShowTimerTimer);
+    connect(m_hideTimer, &QTimer::timeout, this, &TRingseerForm::HideTimerTimer);
+
+    // Only the user's own edits of the name run its change step; the number's change
+    // step runs for every change, also the program's.
+    connect(m_cbCallerName->lineEdit(), &QLineEdit::textEdited, this, &TRingseerForm::cbCallerNameChange);
+    connect(m_cbCallerName, &QComboBox::textActivated, this, &TRingseerForm::cbCallerNameChange);
+    connect(m_tbCallerID, &QLineEdit::textChanged, this, &TRingseerForm::tbCallerIDChange);
+    connect(m_bSaveToDatabase, &QPushButton::clicked, this, &TRingseerForm::bSaveToDatabaseClick);
+    connect(m_bCancelChanges, &QPushButton::clicked, this, &TRingseerForm::bCancelChangesClick);
+    m_image->installEventFilter(this);
 }
 
 QAction *TRingseerForm::addMenuAction(QMenu *menu, const QString &name, const QString &caption)
@@ -156,16 +182,16 @@ void TRingseerForm::buildMenus()
 
     m_recordMenu = bar->addMenu(QStringLiteral("&Record"));
     m_recordMenu->menuAction()->setObjectName(QStringLiteral("Record1"));
-    addMenuAction(m_recordMenu, QStringLiteral("New"), QStringLiteral("&New"));
-    addMenuAction(m_recordMenu, QStringLiteral("Delete1"), QStringLiteral("&Delete Current"));
+    connect(addMenuAction(m_recordMenu, QStringLiteral("New"), QStringLiteral("&New")), &QAction::triggered, this,
+            &TRingseerForm::NewClick);
+    connect(addMenuAction(m_recordMenu, QStringLiteral("Delete1"), QStringLiteral("&Delete Current")),
+            &QAction::triggered, this, &TRingseerForm::Delete1Click);
 
-    m_setupMenu = bar->addMenu(QStringLiteral("&Setup"));
-    m_setupMenu->menuAction()->setObjectName(QStringLiteral("Setup1"));
-    // A top-level entry with its own command: the menu opens the remote setups at once.
-    connect(m_setupMenu, &QMenu::aboutToShow, this, [this] {
-        QTimer::singleShot(0, this, &TRingseerForm::Setup1Click);
-    });
-    m_setupMenu->menuAction()->setVisible(false);
+    // A top-level entry with a command of its own rather than a menu.
+    m_setupItem = bar->addAction(QStringLiteral("&Setup"));
+    m_setupItem->setObjectName(QStringLiteral("Setup1"));
+    connect(m_setupItem, &QAction::triggered, this, &TRingseerForm::Setup1Click);
+    m_setupItem->setVisible(false);
 
     m_languageMenu = bar->addMenu(QStringLiteral("&L"));
     m_languageMenu->menuAction()->setObjectName(QStringLiteral("L1"));
@@ -264,15 +290,18 @@ void TRingseerForm::closeStatusWindow()
 
 void TRingseerForm::fillCallerNames(const QStringList &names)
 {
-    m_cbCallerName->clear();
-    m_cbCallerName->addItems(names);
-    m_cbCallerName->setEditText(QStringLiteral("(Unknown)"));
+    setCallerNames(names);
 }
 
 void TRingseerForm::translateAtStartup(TLanguage &language)
 {
+    TranslateControl(language, this, m_languageMenu);
+    const QList<QAction *> languages = m_languageMenu->actions();
+    const int current = language.CurrentLanguage();
+    if (current >= 1 && current <= languages.size())
+        languages[current - 1]->setChecked(true);
+    TranslatePopupMenu(language, m_popupMenu);
     m_fullHeight = height();
-    Q_UNUSED(language);
 }
 
 void TRingseerForm::createDialogs()
@@ -296,7 +325,7 @@ void TRingseerForm::applyMode(int mode)
     m_image->setVisible(!passive);
     m_panel1->setVisible(!passive);
     m_recordMenu->menuAction()->setVisible(!passive);
-    m_setupMenu->menuAction()->setVisible(passive);
+    m_setupItem->setVisible(passive);
 }
 
 void TRingseerForm::hideLineGroups()
@@ -320,29 +349,17 @@ void TRingseerForm::showSettingsDialog()
 
 bool TRingseerForm::callLogVisible()
 {
-    return false;
+    return m_callLog->isVisible();
 }
 
 void TRingseerForm::showLog()
 {
+    m_callLog->ShowLog();
 }
 
 void TRingseerForm::callLogged(const QString &callTime, const QString &name, const QString &number)
 {
-    Q_UNUSED(callTime);
-    Q_UNUSED(name);
-    Q_UNUSED(number);
-}
-
-void TRingseerForm::showAddForm(const QString &number, const QString &name)
-{
-    m_cbCallerName->setEditText(name);
-    m_tbCallerID->setText(number);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.right() - frameGeometry().width(), area.bottom() - frameGeometry().height());
-    }
-    show();
+    m_callLog->AddLoggedCall(callTime, name, number);
 }
 
 void TRingseerForm::announceCaller(const QString &name, const QString &number)
@@ -355,16 +372,6 @@ void TRingseerForm::dispatchCall(const QString &number, const QString &name)
 {
     Q_UNUSED(number);
     Q_UNUSED(name);
-}
-
-void TRingseerForm::closeEvent(QCloseEvent *event)
-{
-    // Closing only hides the card; the program lives on in the tray.
-    m_app->setCardTouched(true);
-    m_bSaveToDatabase->hide();
-    m_bCancelChanges->hide();
-    hide();
-    event->ignore();
 }
 
 void TRingseerForm::showEvent(QShowEvent *event)
@@ -387,10 +394,16 @@ void TRingseerForm::changeEvent(QEvent *event)
 void TRingseerForm::FormShow()
 {
     SetHelpKeyword(QStringLiteral("idh_ringseer"));
+    TranslateControl(m_app->language(), this);
+    if (m_cbCallerName->count() > 0)
+        m_cardRecordName = m_cbCallerName->itemText(0);
 }
 
 void TRingseerForm::FormActivate()
 {
+    TranslateControl(m_app->language(), this);
+    if (m_cbCallerName->count() > 0)
+        m_cardRecordName = m_cbCallerName->itemText(0);
     m_app->RunFirstRunStep();
 }
 
@@ -426,17 +439,7 @@ void TRingseerForm::About1Click()
         PauseWithMessages(100);
 }
 
-void TRingseerForm::Open1Click()
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
-    show();
-    raise();
-    activateWindow();
-}
-
 void TRingseerForm::Calllog1Click()
 {
+    RunHandler(this, [this] { m_callLog->ShowLog(); });
 }

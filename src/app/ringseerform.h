@@ -7,16 +7,17 @@
 #include <QMainWindow>
 
 class QAction;
-class QComboBox;
-class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
+class TORVComboBox;
+class TORVEdit;
+class TPanel;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class RingseerApp;
 class TStatusForm;
+class TfLog;
 class QDialog;
 
 // The main window: it lives as a tray icon and doubles as the caller card. It owns
@@ -41,6 +42,21 @@ public:
     QAction *action(const QString &objectName) const;
     TStatusForm *statusForm() const { return m_statusForm; }
     QDialog *aboutForm() const { return m_aboutForm; }
+    TfLog *callLogForm() const { return m_callLog; }
+
+    // The caller card.
+    bool DisplayRecord(const QString &name);
+    TORVComboBox *cbCallerName() const { return m_cbCallerName; }
+    TORVEdit *tbCallerID() const { return m_tbCallerID; }
+    QLabel *image() const { return m_image; }
+    bool editing() const;
+    const QString &CardRecordName() const { return m_cardRecordName; }
+    // Window moves of the last slide-in and slide-out, for the animation's checks.
+    int lastSlideInSteps() const { return m_lastSlideInSteps; }
+    int lastSlideOutSteps() const { return m_lastSlideOutSteps; }
+    // Where the card's outer frame rests once it has slid in.
+    QPoint cardRestingPosition() const;
+    void HideTimerTimer();
 
     // Presenter
     void showErrorBox(const QString &text) override;
@@ -65,6 +81,7 @@ public:
     void dispatchCall(const QString &number, const QString &name) override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -86,25 +103,45 @@ private:
     void Open1Click();
     void Calllog1Click();
 
+    // Card handlers.
+    void ShowTimerTimer();
+    void cbCallerNameChange();
+    void tbCallerIDChange();
+    void ImageDblClick();
+    void NewClick();
+    void bSaveToDatabaseClick();
+    void bCancelChangesClick();
+    void Delete1Click();
+    void setEditing(bool editing);
+    void setCallerNames(const QStringList &names);
+    void loadPicture(const QString &path, const QString &callerName);
+    void moveCard(int left, int top);
+
     CommandLine m_commandLine;
     RingseerApp *m_app = nullptr;
     int m_fullHeight = 0;
     QIcon m_imageList[2];
 
     QLabel *m_image = nullptr;
-    QFrame *m_panel1 = nullptr;
-    QComboBox *m_cbCallerName = nullptr;
-    QLineEdit *m_tbCallerID = nullptr;
+    TPanel *m_panel1 = nullptr;
+    TORVComboBox *m_cbCallerName = nullptr;
+    TORVEdit *m_tbCallerID = nullptr;
     QPushButton *m_bSaveToDatabase = nullptr;
     QPushButton *m_bCancelChanges = nullptr;
     QTimer *m_showTimer = nullptr;
     QTimer *m_hideTimer = nullptr;
 
     QMenu *m_recordMenu = nullptr;
-    QMenu *m_setupMenu = nullptr;
+    QAction *m_setupItem = nullptr;
     QMenu *m_languageMenu = nullptr;
     QMenu *m_popupMenu = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     TStatusForm *m_statusForm = nullptr;
     QDialog *m_aboutForm = nullptr;
+    TfLog *m_callLog = nullptr;
+
+    QString m_cardRecordName;
+    QPoint m_savedPosition;
+    int m_lastSlideInSteps = 0;
+    int m_lastSlideOutSteps = 0;
 };

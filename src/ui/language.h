@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +25,10 @@ public:
     QString LanguageName(int index, bool *more) const;
 
     const QString &TablePath() const { return m_tablePath; }
+
+    // The first window ever translated; a change of language translates it again.
+    QObject *MainControl() const { return m_mainControl; }
+    void SetMainControl(QObject *control) { m_mainControl = control; }
     const QStringList &Lines() const { return m_lines; }
 
 private:
@@ -32,6 +38,7 @@ private:
     QStringList m_lines;
     QStringList m_keys;
     int m_currentLanguage = 1;
+    QPointer<QObject> m_mainControl;
 };
 
 // The process-wide translation object, created by start-up; null before that.
