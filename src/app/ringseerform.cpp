@@ -1,7 +1,9 @@
 #include "ringseerform.h"
 
 #include "aboutform.h"
+#include "records/apdinidbase.h"
 #include "records/calllogform.h"
+#include "ui/settingsdialog.h"
 #include "helplauncher.h"
 #include "messagebox.h"
 #include "ringseerapp.h"
@@ -249,8 +251,8 @@ void TRingseerForm::showErrorBox(const QString &text)
 
 void TRingseerForm::showSettingsErrorBox(const QString &text)
 {
-    // Owned by the settings dialog once it exists.
-    ShowMessageBox(this, MessageText(QStringLiteral("msgError")), true, text);
+    QWidget *owner = m_settingsDialog ? static_cast<QWidget *>(m_settingsDialog) : this;
+    ShowMessageBox(owner, MessageText(QStringLiteral("msgError")), true, text);
 }
 
 bool TRingseerForm::setTrayIcon(TrayAction action, int image, const QString &tip)
@@ -306,19 +308,39 @@ void TRingseerForm::translateAtStartup(TLanguage &language)
 
 void TRingseerForm::createDialogs()
 {
+    if (!m_settingsDialog) {
+        m_settingsDialog = new TfSettings(this);
+        connect(m_settingsDialog, &TfSettings::modeChosen, this, &TRingseerForm::applyModeLayout);
+        connect(m_settingsDialog, &TfSettings::lineChosen, this,
+                [this](const QString &line) { RunHandler(m_settingsDialog, [&] { m_app->ChangeLine(line); }); });
+        connect(m_settingsDialog, &TfSettings::closedWithValues, this, &TRingseerForm::settingsDialogClosed);
+    }
     if (!m_aboutForm)
         m_aboutForm = new TAboutForm(this);
 }
 
 void TRingseerForm::loadSettingsDialog(const AppSettingsRecord &settings)
 {
-    Q_UNUSED(settings);
+    m_settingsDialog->LoadFromSettings(settings, m_app->DirectoryDB().GetRecordList());
+    if (m_commandLine.Flags.ClientRun)
+        m_settingsDialog->HideLineGroups();
+}
+
+void TRingseerForm::settingsDialogClosed()
+{
+    m_settingsDialog->TakeValuesInto(m_app->settings());
 }
 
 void TRingseerForm::applyMode(int mode)
 {
+    m_settingsDialog->SelectMode(mode);
+    applyModeLayout(mode);
+}
+
+void TRingseerForm::applyModeLayout(int mode)
+{
     const bool passive = mode == ModePassive;
-    if (mode != ModeActive && mode != ModePassive && mode != ModeServer)
+    if (mode != ModeActive && mode != ModePassive)
         return;
     const int reducedHeight = m_fullHeight - PictureHeight - PanelHeight;
     setFixedHeight(passive ? reducedHeight : m_fullHeight);
@@ -330,21 +352,22 @@ void TRingseerForm::applyMode(int mode)
 
 void TRingseerForm::hideLineGroups()
 {
+    m_settingsDialog->HideLineGroups();
 }
 
 void TRingseerForm::setLineList(const QStringList &names, const QString &current)
 {
-    Q_UNUSED(names);
-    Q_UNUSED(current);
+    m_settingsDialog->SetLineList(names, current);
 }
 
 void TRingseerForm::setLineListFailed(bool failed)
 {
-    Q_UNUSED(failed);
+    m_settingsDialog->SetLineListFailed(failed);
 }
 
 void TRingseerForm::showSettingsDialog()
 {
+    m_settingsDialog->show();
 }
 
 bool TRingseerForm::callLogVisible()
@@ -420,6 +443,7 @@ void TRingseerForm::Minimize1Click()
 void TRingseerForm::Preferences1Click()
 {
     m_app->setCardTouched(true);
+    m_settingsDialog->exec();
 }
 
 void TRingseerForm::Setup1Click()

@@ -18,6 +18,7 @@ class QTimer;
 class RingseerApp;
 class TStatusForm;
 class TfLog;
+class TfSettings;
 class QDialog;
 
 // The main window: it lives as a tray icon and doubles as the caller card. It owns
@@ -43,6 +44,7 @@ public:
     TStatusForm *statusForm() const { return m_statusForm; }
     QDialog *aboutForm() const { return m_aboutForm; }
     TfLog *callLogForm() const { return m_callLog; }
+    TfSettings *settingsDialog() const { return m_settingsDialog; }
 
     // The caller card.
     bool DisplayRecord(const QString &name);
@@ -97,6 +99,8 @@ private:
     void FormDeactivate();
     void Minimize1Click();
     void Preferences1Click();
+    void applyModeLayout(int mode);
+    void settingsDialogClosed();
     void Setup1Click();
     void Help1Click();
     void About1Click();
@@ -139,6 +143,7 @@ private:
     TStatusForm *m_statusForm = nullptr;
     QDialog *m_aboutForm = nullptr;
     TfLog *m_callLog = nullptr;
+    TfSettings *m_settingsDialog = nullptr;
 
     QString m_cardRecordName;
     QPoint m_savedPosition;

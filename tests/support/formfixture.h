@@ -9,7 +9,7 @@
 // The desktop program's main window, started as the program starts it, on test data.
 struct FormFixture
 {
-    explicit FormFixture(const QByteArray &callers)
+    explicit FormFixture(const QByteArray &callers, const QString &lines = QString())
     {
         env.installData();
         QFile file(env.dataDir() + QStringLiteral("Callers.DB"));
@@ -17,7 +17,7 @@ struct FormFixture
         file.write(callers);
         file.close();
         // No line in these tests: the window is what they look at.
-        qputenv("RINGSEER_LINES", (env.root() + QStringLiteral("/no-modem")).toLocal8Bit());
+        qputenv("RINGSEER_LINES", (lines.isEmpty() ? env.root() + QStringLiteral("/no-modem") : lines).toLocal8Bit());
         DialogHooks::setRecording(true);
         form = std::make_unique<TRingseerForm>(ParseCommandLine({QStringLiteral("Ringseer")}));
         form->FormCreate();
@@ -30,6 +30,7 @@ struct FormFixture
         qunsetenv("RINGSEER_LINES");
     }
 
+    // Before the form: a test may start a modem in it first.
     TestEnvironment env;
     std::unique_ptr<TRingseerForm> form;
 };

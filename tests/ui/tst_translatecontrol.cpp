@@ -1,5 +1,6 @@
 #include "formfixture.h"
 #include "records/calllogform.h"
+#include "ui/settingsdialog.h"
 #include "app/ringseerapp.h"
 #include "testenvironment.h"
 #include "ui/language.h"
@@ -164,9 +165,11 @@ private Q_SLOTS:
             TranslateControl(fixture.form->app()->language(), fixture.form->callLogForm());
             TranslatePopupMenu(fixture.form->app()->language(), fixture.form->callLogForm()->popupMenu());
             TranslateControl(fixture.form->app()->language(), fixture.form->aboutForm());
+            TranslateControl(fixture.form->app()->language(), fixture.form->settingsDialog());
         }
         QCOMPARE(readTextFile(table), shipped);
         QCOMPARE(fixture.form->action(QStringLiteral("Exit1"))->text(), QStringLiteral("&Beenden"));
+        QCOMPARE(fixture.form->settingsDialog()->windowTitle(), QStringLiteral("Einstellungen"));
     }
 };
 
