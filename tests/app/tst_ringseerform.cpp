@@ -3,6 +3,7 @@
 #include "app/ringseerapp.h"
 #include "app/ringseerform.h"
 #include "app/statusform.h"
+#include "records/apdinidbase.h"
 #include "telephony/amtapipro.h"
 #include "fakemodemprocess.h"
 #include "testenvironment.h"
@@ -144,13 +145,33 @@ private Q_SLOTS:
         QCOMPARE(stored.value(QStringLiteral("Settings/Language")).toString(), QStringLiteral("1"));
     }
 
-    void firstActivationMarksTheFirstRun()
+    void firstRunPointsTheSamplesAtTheirPictures()
     {
         startForm();
         m_form->app()->RunFirstRunStep();
         QSettings stored(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ORV Software"),
                          QStringLiteral("Ringseer"));
         QCOMPARE(stored.value(QStringLiteral("Settings/FirstRun")).toString(), QStringLiteral("FALSE"));
+        TApdIniDBase &callers = m_form->app()->CallerDB();
+        for (const QString &name : RingseerApp::SampleCallers())
+            QCOMPARE(callers.GetRecord(name).text(QStringLiteral("Picture")),
+                     m_env->dataDir() + name + QStringLiteral(".bmp"));
+
+        // Once done, a user's own choice of picture is left alone.
+        DbRecord sample = callers.GetRecord(RingseerApp::SampleCallers().first());
+        sample.setText(QStringLiteral("Picture"), QStringLiteral("/home/me/mine.jpg"));
+        callers.UpdRecord(sample.key(), sample);
+        m_form->app()->RunFirstRunStep();
+        QCOMPARE(callers.GetRecord(sample.key()).text(QStringLiteral("Picture")), QStringLiteral("/home/me/mine.jpg"));
+    }
+
+    void hiddenTestEntryFeedsASampleCall()
+    {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ORV Software"), QStringLiteral("Ringseer"))
+            .setValue(QStringLiteral("Settings/Mode"), QStringLiteral("2"));
+        startForm();
+        m_form->action(QStringLiteral("Test1"))->trigger();
+        QVERIFY(m_env->readLog().contains(QStringLiteral("]  CALLERID:555-123-4567;\n")));
     }
 
     void statusTextOfMoreThanFiftyCharactersIsCleared()
