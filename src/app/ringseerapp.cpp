@@ -4,12 +4,15 @@
 #include "diaglog.h"
 #include "presenter.h"
 #include "texthelpers.h"
+#include "ipc/ipcclient.h"
+#include "ipc/ipcserver.h"
 #include "records/apdinidbase.h"
 #include "telephony/amtapipro.h"
 #include "telephony/callpipeline.h"
 #include "telephony/lineselection.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 RingseerApp::RingseerApp(const RunFlags &flags, const QString &serverAddress, Presenter *presenter,
                          QObject *parent)
@@ -22,11 +25,27 @@ RingseerApp::RingseerApp(const RunFlags &flags, const QString &serverAddress, Pr
       m_directoryDB(std::make_unique<TApdIniDBase>(DirectoryFields())),
       m_callLogDB(std::make_unique<TApdIniDBase>(CallLogFields())),
       m_lineSelection(std::make_unique<LineSelection>(*m_amTapi, m_settings, m_flags, presenter)),
-      m_pipeline(new CallPipeline(*m_amTapi, *m_callerDB, *m_callLogDB, m_settings, m_flags, presenter, this))
+      m_pipeline(new CallPipeline(*m_amTapi, *m_callerDB, *m_callLogDB, m_settings, m_flags, presenter, this)),
+      m_ipcServer(new IpcServer(this)),
+      m_ipcClient(new IpcClient(this)),
+      m_secTimer(new QTimer(this))
 {
     connect(m_amTapi, &TamTapiPro::OnIncomingCall, m_pipeline, &CallPipeline::amTapiIncomingCall);
     connect(m_amTapi, &TamTapiPro::OnCallState, m_pipeline, &CallPipeline::amTapiCallState);
     connect(m_amTapi, &TamTapiPro::OnCallerID, m_pipeline, &CallPipeline::amTapiCallerID);
+
+    connect(m_pipeline, &CallPipeline::callerLineReady, m_ipcServer, &IpcServer::Broadcast);
+    connect(m_ipcClient, &IpcClient::callerLineReceived, this, &RingseerApp::serverCallReceived);
+
+    // Tests that restart a server cannot wait a minute for the client's next check.
+    bool intervalGiven = false;
+    const int reconnectSeconds = qEnvironmentVariableIntValue("RINGSEER_RECONNECT_SECONDS", &intervalGiven);
+    if (intervalGiven && reconnectSeconds > 0)
+        m_reconnectInterval = reconnectSeconds;
+    m_secTimer->setObjectName(QStringLiteral("SecTimer"));
+    m_secTimer->setInterval(1000);
+    connect(m_secTimer, &QTimer::timeout, this, &RingseerApp::SecTimerTimer);
+    m_secTimer->start();
 }
 
 const QStringList &RingseerApp::SampleCallers()
@@ -119,12 +138,65 @@ void RingseerApp::readRemainingSettings()
 
 void RingseerApp::startServer()
 {
-    // The listening socket arrives with the network distribution.
+    if (m_ipcServer->Listen(m_settings.ServerPort))
+        return;
+    // No second attempt: the instance runs on without serving.
+    const QString text = MessageText(QStringLiteral("msgIPCPortUsed")) + m_settings.ServerPort;
+    if (!headless())
+        m_presenter->showErrorBox(text);
+    WriteLog(text);
 }
 
 void RingseerApp::connectToServer()
 {
-    // The client connection arrives with the network distribution.
+    m_ipcClient->Connect(m_settings.ServerAddress, m_settings.ServerPort);
+    if (!waitForServerConnection())
+        return;
+    if (!m_ipcClient->Connected() && !headless())
+        m_presenter->showErrorBox(MessageText(QStringLiteral("msgNoServerAvailable")) + m_settings.ServerAddress
+                                  + QLatin1Char(':') + m_settings.ServerPort);
+}
+
+bool RingseerApp::waitForServerConnection()
+{
+    m_connectingToServer = true;
+    const bool stillRunning = m_ipcClient->WaitWhileConnecting([this] { return m_terminating; });
+    m_connectingToServer = false;
+    return stillRunning;
+}
+
+void RingseerApp::SecTimerTimer()
+{
+    ++m_reconnectTicks;
+    if (m_reconnectTicks != m_reconnectInterval || !m_flags.ClientRun)
+        return;
+    m_reconnectTicks = 0;
+    // Ticks keep coming while a connection is being made; they must not start another.
+    if (m_connectingToServer)
+        return;
+    if (!m_ipcClient->Connected()) {
+        if (!headless())
+            m_presenter->setTrayIcon(TrayAction::Modify, 1,
+                                     QStringLiteral("No server availabe on IP=") + m_settings.ServerAddress
+                                         + QLatin1Char(':') + m_settings.ServerPort);
+        m_ipcClient->Connect(m_settings.ServerAddress, m_settings.ServerPort);
+        if (!waitForServerConnection())
+            return;
+    }
+    if (m_ipcClient->Connected() && !headless())
+        m_presenter->setTrayIcon(TrayAction::Modify, 0, QStringLiteral("Ringseer"));
+}
+
+void RingseerApp::serverCallReceived(const QByteArray &line, const QString &number, const QString &name)
+{
+    // Two instances that serve each other would pass one call back and forth for ever:
+    // a line this instance sent out itself moments ago is its own call coming back.
+    if (m_ipcServer->SentRecently(line)) {
+        WriteLog(QStringLiteral("Not handled again, this instance sent it moments ago: ")
+                 + QString::fromUtf8(line).trimmed());
+        return;
+    }
+    m_pipeline->amTapiCallerID(number, name, CallerIdNumberPresent | CallerIdNamePresent);
 }
 
 void RingseerApp::runLineStep()

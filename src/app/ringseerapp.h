@@ -9,10 +9,13 @@
 #include <memory>
 
 class CallPipeline;
+class IpcClient;
+class IpcServer;
 class LineSelection;
 class TApdIniDBase;
 class Presenter;
 class TamTapiPro;
+class QTimer;
 
 // The display-free half of the main window: it owns the run's settings, role flags
 // and long-lived components, and runs the start-up and shutdown sequences. The
@@ -54,6 +57,12 @@ public:
     TApdIniDBase &DirectoryDB() { return *m_directoryDB; }
     TApdIniDBase &CallLogDB() { return *m_callLogDB; }
     CallPipeline &pipeline() { return *m_pipeline; }
+    IpcServer &IPCServer() { return *m_ipcServer; }
+    IpcClient &IPCClient() { return *m_ipcClient; }
+
+    // Ticks of SecTimer between two checks of the client connection; 60 unless the
+    // environment variable RINGSEER_RECONNECT_SECONDS says otherwise.
+    void setReconnectInterval(int ticks) { m_reconnectInterval = ticks; }
 
     // The settings dialog's line check: closes the line and opens the chosen one.
     void ChangeLine(const QString &lineName);
@@ -68,6 +77,9 @@ private:
     bool headless() const { return m_flags.Headless; }
     void startServer();
     void connectToServer();
+    bool waitForServerConnection();
+    void SecTimerTimer();
+    void serverCallReceived(const QByteArray &line, const QString &number, const QString &name);
     void runLineStep();
     void closeLine();
     void readRemainingSettings();
@@ -83,5 +95,11 @@ private:
     std::unique_ptr<TApdIniDBase> m_callLogDB;
     std::unique_ptr<LineSelection> m_lineSelection;
     CallPipeline *m_pipeline;
+    IpcServer *m_ipcServer;
+    IpcClient *m_ipcClient;
+    QTimer *m_secTimer;
+    int m_reconnectTicks = 0;
+    int m_reconnectInterval = 60;
+    bool m_connectingToServer = false;
     bool m_terminating = false;
 };

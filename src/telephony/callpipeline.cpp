@@ -7,6 +7,7 @@
 #include "app/runflags.h"
 #include "app/settings.h"
 #include "app/texthelpers.h"
+#include "ipc/ipcprotocol.h"
 #include "records/apdinidbase.h"
 
 #include <QDateTime>
@@ -96,7 +97,7 @@ void CallPipeline::runPipeline(const QString &number)
     const QString callerLine = QStringLiteral("CALLERID:") + m_currentCallerID + QLatin1Char(';') + m_currentCallerName;
     WriteLog(callerLine);
     if (m_flags.ServerRun)
-        Q_EMIT callerLineReady((callerLine + QStringLiteral("\r\n")).toUtf8());
+        Q_EMIT callerLineReady(CallerLine(m_currentCallerID, m_currentCallerName));
 
     if (m_flags.Headless || !m_presenter)
         return;
