@@ -12,6 +12,8 @@
 #include "ui/language.h"
 #include "ui/orvcontrols.h"
 #include "ui/translatecontrol.h"
+#include "voice/amwavepro.h"
+#include "voice/announcement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -74,6 +76,8 @@ TRingseerForm::TRingseerForm(const CommandLine &commandLine, QWidget *parent)
     adjustSize();
     setFixedSize(sizeHint());
 
+    m_amWave = new TamWavePro(this);
+    m_amWave->setObjectName(QStringLiteral("amWave"));
     m_app = new RingseerApp(m_commandLine.Flags, m_commandLine.ServerAddress, this, this);
     m_callLog = new TfLog(*m_app, *this, this);
 }
@@ -387,8 +391,9 @@ void TRingseerForm::callLogged(const QString &callTime, const QString &name, con
 
 void TRingseerForm::announceCaller(const QString &name, const QString &number)
 {
-    Q_UNUSED(name);
-    Q_UNUSED(number);
+    // Whether the number is announced follows the dialog's field, as the user sees it.
+    AnnounceCaller(menuBar(), *m_amWave, m_app->settings(), m_settingsDialog->tbVFCallerNumber()->text(), name,
+                   number);
 }
 
 void TRingseerForm::dispatchCall(const QString &number, const QString &name)

@@ -19,6 +19,7 @@ class RingseerApp;
 class TStatusForm;
 class TfLog;
 class TfSettings;
+class TamWavePro;
 class QDialog;
 
 // The main window: it lives as a tray icon and doubles as the caller card. It owns
@@ -144,6 +145,7 @@ private:
     QDialog *m_aboutForm = nullptr;
     TfLog *m_callLog = nullptr;
     TfSettings *m_settingsDialog = nullptr;
+    TamWavePro *m_amWave = nullptr;
 
     QString m_cardRecordName;
     QPoint m_savedPosition;
