@@ -100,6 +100,7 @@ void TApdIniDBase::SetOpen(bool open)
     // closing, the next opening must read the file whatever its stamp says.
     m_document = IniDocument();
     m_documentValid = false;
+    m_records.clear();
 }
 
 void TApdIniDBase::ensureOpen()
@@ -122,6 +123,7 @@ void TApdIniDBase::open()
     m_count = doc.value(defaultsSection, entriesName).value_or(QString()).toInt();
 
     m_defaults = DbRecord(m_fields);
+    m_records.clear();
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         const FieldDef &field = m_fields.at(i);
         if (field.isKey)
@@ -150,6 +152,7 @@ const IniDocument &TApdIniDBase::document()
 
     if (!now.exists) {
         m_document = IniDocument();
+        m_records.clear();
         m_documentStamp = now;
         m_documentValid = true;
         return m_document;
@@ -165,6 +168,7 @@ const IniDocument &TApdIniDBase::document()
     if (file.error() != QFileDevice::NoError)
         fail("Generic INI file read error");
     m_document = IniDocument::fromBytes(bytes);
+    m_records.clear();
     m_documentStamp = now;
     m_documentValid = true;
     return m_document;
@@ -187,6 +191,7 @@ void TApdIniDBase::writeDocument(const IniDocument &doc)
     if (!file.commit())
         fail("Generic INI file write error");
     m_document = doc;
+    m_records.clear();
     m_documentStamp = stamped ? FileStamp::of(info) : FileStamp();
     m_documentValid = stamped;
 }
@@ -271,10 +276,38 @@ bool TApdIniDBase::KeyExists(const QString &key)
 DbRecord TApdIniDBase::GetRecord(const QString &key)
 {
     ensureOpen();
-    const QString name = normalisedKey(key);
-    const IniDocument &doc = document();
-    if (!isRecordKey(doc, name))
+    std::optional<DbRecord> record = readRecord(document(), normalisedKey(key));
+    if (!record)
         fail("Record not found in database");
+    return *std::move(record);
+}
+
+QList<DbRecord> TApdIniDBase::GetRecords(const QStringList &keys)
+{
+    ensureOpen();
+    const IniDocument &doc = document();
+    QList<DbRecord> records;
+    records.reserve(keys.size());
+    for (const QString &key : keys) {
+        if (std::optional<DbRecord> record = readRecord(doc, normalisedKey(key)))
+            records.append(*std::move(record));
+    }
+    return records;
+}
+
+std::optional<DbRecord> TApdIniDBase::readRecord(const IniDocument &doc, const QString &name)
+{
+    // A caller look-up reads every record at every call: records already read from
+    // this version of the file are handed out again.
+    const QString folded = name.toCaseFolded();
+    if (const auto cached = m_records.constFind(folded); cached != m_records.cend()) {
+        DbRecord record = *cached;
+        if (record.key() != name)
+            record.setKey(name);
+        return record;
+    }
+    if (!isRecordKey(doc, name))
+        return std::nullopt;
 
     DbRecord record(m_fields);
     record.setKey(name);
@@ -293,6 +326,7 @@ DbRecord TApdIniDBase::GetRecord(const QString &key)
             record.setTextAt(i, *value == recordMark ? QString() : *value);
         }
     }
+    m_records.insert(folded, record);
     return record;
 }
 

@@ -3,6 +3,7 @@
 #include "dbrecord.h"
 #include "inidocument.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -55,6 +56,9 @@ public:
     // Keys are cut to 31 characters and stripped of surrounding blanks before use.
     bool KeyExists(const QString &key);
     DbRecord GetRecord(const QString &key);
+    // The records of the keys, in their order, from one reading of the file; a key that
+    // is no longer a record (another program deleted it) is left out.
+    QList<DbRecord> GetRecords(const QStringList &keys);
 
     // The key is the record's key field. A key that is empty, contains "=", "]" or a
     // line break, begins with ";" or "[", or names the sections "Index" or "Defaults"
@@ -84,6 +88,8 @@ private:
     void writeDocument(const IniDocument &doc);
     void writeFields(IniDocument &doc, const QString &section, const DbRecord &record) const;
     void checkFields(const DbRecord &record) const;
+    // The record of a normalised key, or nothing when the key is not a record.
+    std::optional<DbRecord> readRecord(const IniDocument &doc, const QString &name);
 
     FieldTable m_fields;
     QString m_fileName;
@@ -97,4 +103,7 @@ private:
     IniDocument m_document;
     FileStamp m_documentStamp;
     bool m_documentValid = false;
+    // Records read from m_document, by case-folded key; emptied whenever it or the
+    // defaults change.
+    QHash<QString, DbRecord> m_records;
 };

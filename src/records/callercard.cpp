@@ -7,6 +7,7 @@
 #include "app/ringseerform.h"
 #include "app/texthelpers.h"
 #include "records/apdinidbase.h"
+#include "telephony/callpipeline.h"
 #include "ui/language.h"
 #include "ui/orvcontrols.h"
 
@@ -121,20 +122,10 @@ void TRingseerForm::showAddForm(const QString &number, const QString &name)
     while (m_showTimer->isActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
-    TApdIniDBase &callers = m_app->CallerDB();
-    const QStringList keys = callers.GetRecordList();
-    const int count = qMin<int>(callers.GetNumRecs(), int(keys.size()));
-    bool known = false;
-    // Every record is visited: with several records for one number the last one stays.
-    for (int index = 0; index < count; ++index) {
-        const DbRecord record = callers.GetRecord(keys[index]);
-        if (record.text(QStringLiteral("CallerID")) == number) {
-            DisplayRecord(record.text(QStringLiteral("CallerName")));
-            known = true;
-        }
-    }
-    if (known)
+    if (const std::optional<QString> known = FindCallerName(m_app->CallerDB(), number)) {
+        DisplayRecord(*known);
         return;
+    }
     loadPicture(defaultPicturePath(), name);
     m_image->setToolTip(defaultPicturePath());
     m_cbCallerName->writeComboBoxText(name);

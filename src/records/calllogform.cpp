@@ -62,11 +62,16 @@ std::unique_ptr<QSettings> placementStore()
 
 } // namespace
 
+QByteArray LogTextSortKey(const QString &text, const QLocale &locale)
+{
+    return locale.toUpper(text).toUtf8();
+}
+
 int CompareLogTexts(const QString &a, const QString &b)
 {
     const QLocale locale = QLocale::system();
-    const QByteArray left = locale.toUpper(a).toUtf8();
-    const QByteArray right = locale.toUpper(b).toUtf8();
+    const QByteArray left = LogTextSortKey(a, locale);
+    const QByteArray right = LogTextSortKey(b, locale);
     return left < right ? -1 : (right < left ? 1 : 0);
 }
 
@@ -164,8 +169,7 @@ void TfLog::FillLogList()
 {
     m_lvDatabase->clear();
     TApdIniDBase &log = m_app.CallLogDB();
-    for (const QString &key : log.GetRecordList()) {
-        const DbRecord record = log.GetRecord(key.left(31));
+    for (const DbRecord &record : log.GetRecords(log.GetRecordList())) {
         m_lvDatabase->addTopLevelItem(newRow(record.text(QStringLiteral("CallTime")),
                                              record.text(QStringLiteral("CallerName")),
                                              record.text(QStringLiteral("CallerID"))));
@@ -201,12 +205,18 @@ void TfLog::selectRow(int row)
 void TfLog::sortList(int column, int direction)
 {
     const int textColumn = column - 1;
-    QList<QTreeWidgetItem *> rows;
-    while (m_lvDatabase->topLevelItemCount() > 0)
-        rows << m_lvDatabase->takeTopLevelItem(0);
-    std::stable_sort(rows.begin(), rows.end(), [textColumn, direction](QTreeWidgetItem *a, QTreeWidgetItem *b) {
-        return CompareLogTexts(a->text(textColumn), b->text(textColumn)) * direction < 0;
+    // Each row's key is made once: a full log is about ten thousand comparisons.
+    const QLocale locale = QLocale::system();
+    QList<std::pair<QByteArray, QTreeWidgetItem *>> keyed;
+    for (QTreeWidgetItem *row : m_lvDatabase->invisibleRootItem()->takeChildren())
+        keyed.append({LogTextSortKey(row->text(textColumn), locale), row});
+    std::stable_sort(keyed.begin(), keyed.end(), [direction](const auto &a, const auto &b) {
+        return direction < 0 ? b.first < a.first : a.first < b.first;
     });
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(keyed.size());
+    for (const auto &[key, row] : std::as_const(keyed))
+        rows << row;
     const QList<QTreeWidgetItem *> selected = [&rows] {
         QList<QTreeWidgetItem *> result;
         for (QTreeWidgetItem *row : rows)

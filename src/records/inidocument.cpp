@@ -70,19 +70,32 @@ IniDocument::Line IniDocument::entryLine(const QString &name, const QString &val
     return {Line::Entry, name, value, name + QLatin1Char('=') + value};
 }
 
-qsizetype IniDocument::sectionHeader(const QString &section) const
+void IniDocument::indexLines() const
 {
-    if (!m_sectionsValid) {
-        m_sections.clear();
-        for (qsizetype i = 0; i < m_lines.size(); ++i) {
-            if (m_lines.at(i).kind != Line::Section)
-                continue;
-            const QString folded = m_lines.at(i).name.toCaseFolded();
+    m_sections.clear();
+    m_entries.clear();
+    qsizetype header = -1;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const Line &line = m_lines.at(i);
+        // Where a name occurs twice, the first occurrence is the one indexed.
+        if (line.kind == Line::Section) {
+            header = i;
+            const QString folded = line.name.toCaseFolded();
             if (!m_sections.contains(folded))
                 m_sections.insert(folded, i);
+        } else if (line.kind == Line::Entry) {
+            const std::pair<qsizetype, QString> key{header, line.name.toCaseFolded()};
+            if (!m_entries.contains(key))
+                m_entries.insert(key, i);
         }
-        m_sectionsValid = true;
     }
+    m_indexValid = true;
+}
+
+qsizetype IniDocument::sectionHeader(const QString &section) const
+{
+    if (!m_indexValid)
+        indexLines();
     return m_sections.value(section.toCaseFolded(), -1);
 }
 
@@ -96,13 +109,9 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
 
 qsizetype IniDocument::findEntry(qsizetype header, const QString &name) const
 {
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const Line &line = m_lines.at(i);
-        if (line.kind == Line::Entry && line.name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    if (!m_indexValid)
+        indexLines();
+    return m_entries.value({header, name.toCaseFolded()}, -1);
 }
 
 bool IniDocument::hasSection(const QString &section) const
@@ -151,7 +160,9 @@ void IniDocument::addSection(const QString &section)
     if (hasSection(section))
         return;
     m_lines.append({Line::Section, section, QString(), QLatin1Char('[') + section + QLatin1Char(']')});
-    linesChanged();
+    // Nothing moved: the index only gains the new section.
+    if (m_indexValid)
+        m_sections.insert(section.toCaseFolded(), m_lines.size() - 1);
 }
 
 void IniDocument::setValue(const QString &section, const QString &name, const QString &value)
@@ -172,7 +183,10 @@ void IniDocument::setValue(const QString &section, const QString &name, const QS
             insertAt = i + 1;
     }
     m_lines.insert(insertAt, entryLine(name, value));
-    linesChanged();
+    if (insertAt == m_lines.size() - 1 && m_indexValid)
+        m_entries.insert({header, name.toCaseFolded()}, insertAt); // appended: nothing moved
+    else
+        linesChanged();
 }
 
 void IniDocument::removeValue(const QString &section, const QString &name)

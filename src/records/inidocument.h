@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 // A profile-file ("INI") text held line by line, so that a change touches only the
 // lines it concerns: comments, blank lines and lines it does not understand are
@@ -61,13 +62,16 @@ private:
     qsizetype sectionHeader(const QString &section) const;
     qsizetype sectionEnd(qsizetype header) const;
     qsizetype findEntry(qsizetype header, const QString &name) const;
-    void linesChanged() { m_sectionsValid = false; }
+    void indexLines() const;
+    void linesChanged() { m_indexValid = false; }
 
     QList<Line> m_lines;
     bool m_crlf = true;
     bool m_bom = false;
 
-    // Folded section name -> line of its first header; rebuilt after lines move.
+    // Rebuilt after lines move: folded section name -> line of its first header, and
+    // (header line, folded value name) -> line of the first value of that name below it.
     mutable QHash<QString, qsizetype> m_sections;
-    mutable bool m_sectionsValid = false;
+    mutable QHash<std::pair<qsizetype, QString>, qsizetype> m_entries;
+    mutable bool m_indexValid = false;
 };

@@ -104,7 +104,8 @@ void CallPipeline::runPipeline(const QString &number)
 
     if (m_settings.CallLogOnTop != 0 && !m_presenter->callLogVisible())
         m_presenter->showLog();
-    findCallerByNumber();
+    if (const std::optional<QString> name = FindCallerName(m_callerDB, m_currentCallerID))
+        m_currentCallerName = *name;
     logCallKeepingTheCall();
 
     if (m_settings.Mode == ModeActive) {
@@ -117,16 +118,17 @@ void CallPipeline::runPipeline(const QString &number)
     }
 }
 
-void CallPipeline::findCallerByNumber()
+std::optional<QString> FindCallerName(TApdIniDBase &callerDB, const QString &number)
 {
-    const QStringList keys = m_callerDB.GetRecordList();
-    const int count = qMin<int>(m_callerDB.GetNumRecs(), int(keys.size()));
+    const QStringList keys = callerDB.GetRecordList();
+    const int count = qMin<int>(callerDB.GetNumRecs(), int(keys.size()));
+    std::optional<QString> name;
     // Every record is visited: with several records for one number the last one wins.
-    for (int index = 0; index < count; ++index) {
-        const DbRecord record = m_callerDB.GetRecord(keys[index]);
-        if (record.text(QStringLiteral("CallerID")) == m_currentCallerID)
-            m_currentCallerName = record.text(QStringLiteral("CallerName"));
+    for (const DbRecord &record : callerDB.GetRecords(keys.first(count))) {
+        if (record.text(QStringLiteral("CallerID")) == number)
+            name = record.text(QStringLiteral("CallerName"));
     }
+    return name;
 }
 
 void CallPipeline::logCallKeepingTheCall()

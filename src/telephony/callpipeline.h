@@ -51,7 +51,6 @@ Q_SIGNALS:
 private:
     void askLineForCallerData();
     void runPipeline(const QString &number);
-    void findCallerByNumber();
     void logCallKeepingTheCall();
 
     TamTapiPro &m_tapi;
@@ -67,6 +66,10 @@ private:
     bool m_handlingCall = false;
     bool m_cardTouched = false;
 };
+
+// The name of the caller database's record for the number, in key order the last one
+// when several hold it; nothing when none does.
+std::optional<QString> FindCallerName(TApdIniDBase &callerDB, const QString &number);
 
 // "5551234567" becomes "555-123-4567"; other lengths stay as delivered.
 QString PresentCallerNumber(const QString &number);

@@ -361,6 +361,23 @@ private Q_SLOTS:
         QCOMPARE(db.GetRecord(name), record);
     }
 
+    void firstOfTwiceWrittenNamesCounts()
+    {
+        writeBytes(m_path, "[Index]\r\nBakery=#\r\n[Defaults]\r\n_Entries=1\r\n"
+                           "[Bakery]\r\nCallerID=555-1\r\ncallerid=555-2\r\n[BAKERY]\r\nCallerID=555-3\r\n");
+        TApdIniDBase db(CallerFields());
+        db.SetFileName(m_path);
+        QCOMPARE(db.GetRecord(QStringLiteral("Bakery")).text(QStringLiteral("CallerID")), QStringLiteral("555-1"));
+        db.UpdRecord(QStringLiteral("Bakery"), caller(QStringLiteral("Bakery"), QStringLiteral("555-9")));
+        db.AddRecord(caller(QStringLiteral("Zed"), QStringLiteral("555-7"), QStringLiteral("z.bmp")));
+        QCOMPARE(db.GetRecord(QStringLiteral("bakery")).text(QStringLiteral("CallerID")), QStringLiteral("555-9"));
+        QCOMPARE(db.GetRecord(QStringLiteral("ZED")).text(QStringLiteral("Picture")), QStringLiteral("z.bmp"));
+        QCOMPARE(readBytes(m_path),
+                 QByteArray("[Index]\r\nBakery=#\r\nZed=#\r\n[Defaults]\r\n_Entries=2\r\n"
+                            "[Bakery]\r\nCallerID=555-9\r\ncallerid=555-2\r\n[BAKERY]\r\nCallerID=555-3\r\n"
+                            "[Zed]\r\nCallerID=555-7\r\nPicture=z.bmp\r\n"));
+    }
+
     void otherWriterSeenAfterReopening()
     {
         TApdIniDBase reader(CallerFields());
@@ -396,6 +413,18 @@ private Q_SLOTS:
         reader.UpdRecord(QStringLiteral("Bakery"), caller(QStringLiteral("Bakery"), QStringLiteral("2")));
         QCOMPARE(reader.GetRecord(QStringLiteral("Bakery")).text(QStringLiteral("CallerID")), QStringLiteral("2"));
         QCOMPARE(writer.GetRecord(QStringLiteral("Bakery")).text(QStringLiteral("CallerID")), QStringLiteral("2"));
+
+        // A batch reads the file as it is now: records read before another program's
+        // change come back changed, and a record it deleted is left out.
+        writer.AddRecord(caller(QStringLiteral("Corner Shop"), QStringLiteral("555-020-3040")));
+        const QStringList both = {QStringLiteral("bakery"), QStringLiteral("Corner Shop")};
+        QCOMPARE(reader.GetRecords(both).size(), 2);
+        writer.UpdRecord(QStringLiteral("Bakery"), caller(QStringLiteral("Bakery"), QStringLiteral("3")));
+        writer.DelRecord(QStringLiteral("Corner Shop"));
+        const QList<DbRecord> left = reader.GetRecords(both);
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left[0].key(), QStringLiteral("bakery"));
+        QCOMPARE(left[0].text(QStringLiteral("CallerID")), QStringLiteral("3"));
     }
 
     void failedWriteKeepsTheFile()
