@@ -128,7 +128,7 @@ private Q_SLOTS:
         QList<Instance *> clients;
         for (const QByteArray &callers : {callerRecord("Bakery"), callerRecord("Corner Shop"), QByteArray()}) {
             clients << &startClient(callers);
-            QTRY_COMPARE_WITH_TIMEOUT(establishedConnections(m_port), int(clients.size()), 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(establishedConnections(m_port), int(clients.size()), 30000);
         }
 
         m_modem->command(QStringLiteral("call 5551234567 JOHN DOE"));
@@ -142,7 +142,7 @@ private Q_SLOTS:
 
         // A client that comes after the call does not get it, only the next one.
         Instance &late = startClient();
-        QTRY_COMPARE_WITH_TIMEOUT(establishedConnections(m_port), 4, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(establishedConnections(m_port), 4, 30000);
         m_modem->command(QStringLiteral("call 5559876543 ANN LEE"));
         const QString second = QStringLiteral("]  CALLERID:555-987-6543;ANN LEE\n");
         clients << &late;
