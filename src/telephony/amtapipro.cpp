@@ -17,7 +17,7 @@ const QString stateDisconnected = QStringLiteral("DISCONNECTED");
 // Modems switch caller ID on with different commands; the first that answers OK wins.
 const QStringList callerIdCommands = {
     QStringLiteral("AT+VCID=1"), QStringLiteral("AT#CID=1"), QStringLiteral("AT-STE=1;+VCID=1"),
-    QStringLiteral("AT%CCID=1"), QStringLiteral("AT+CID=1"),
+    QStringLiteral("AT%CCID=1"), QStringLiteral("AT+CID=1"), QStringLiteral("AT+CLIP=1"),
 };
 
 // "0,1,1.0,8" or "(0-2,8)": the whole-number service classes a modem offers.
@@ -40,9 +40,11 @@ QSet<int> serviceClasses(const QStringList &lines)
     return classes;
 }
 
+// "RING", a distinctive "RING A" or "RING1", or a mobile modem's "+CRING: VOICE".
 bool isRing(const QString &line)
 {
-    return line == QLatin1String("RING") || (line.startsWith(QLatin1String("RING")) && line.size() <= 6);
+    return line == QLatin1String("RING") || (line.startsWith(QLatin1String("RING")) && line.size() <= 6)
+        || line.startsWith(QLatin1String("+CRING"));
 }
 
 bool endsOutgoingCall(const QString &line)
@@ -201,6 +203,7 @@ void TamTapiPro::SetLineOpen(bool open)
         closePort();
         m_capabilities.clear();
         m_ringCount = 0;
+        m_callerIdReported = false;
         m_callState = stateIdle;
         return;
     }
@@ -292,8 +295,13 @@ void TamTapiPro::reportCallerId()
     m_callerIdQuietTimer.stop();
     if (!m_collector.hasData())
         return;
-    m_callerData = m_collector.data();
+    // Mobile modems repeat the caller's line after every ring: one call, one report.
+    const CallerData data = m_collector.data();
     m_collector.clear();
+    if (m_callerIdReported && data == m_callerData)
+        return;
+    m_callerData = data;
+    m_callerIdReported = true;
     Q_EMIT OnCallerID(m_callerData.number, m_callerData.name, m_callerData.flags);
 }
 
@@ -310,6 +318,7 @@ void TamTapiPro::goIdle()
     m_collector.clear();
     m_ringCount = 0;
     m_callerData = CallerData();
+    m_callerIdReported = false;
     setCallState(stateIdle);
 }
 

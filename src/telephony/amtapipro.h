@@ -101,6 +101,7 @@ private:
     int m_ringCount = 0;
     CallerIdCollector m_collector;
     CallerData m_callerData;
+    bool m_callerIdReported = false;
 
     QTimer m_idleTimer;
     QTimer m_callerIdQuietTimer;

@@ -58,6 +58,58 @@ void applyName(CallerData &data, const QString &value)
     }
 }
 
+// The comma-separated values after "+CLIP:", quotes taken off.
+QStringList clipValues(QStringView text)
+{
+    QStringList values(1);
+    bool quoted = false;
+    for (QChar c : text) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted)
+            values.append(QString());
+        else
+            values.last() += c;
+    }
+    for (QString &value : values)
+        value = value.trimmed();
+    return values;
+}
+
+// Mobile-network modems: +CLIP: "number",type[,"subaddress",satype[,"name"[,validity]]]
+// where validity 1 means withheld by the caller and 2 not available from the network.
+CallerData clipData(QStringView text)
+{
+    const QStringList values = clipValues(text);
+    CallerData data;
+    const QString validity = values.value(5);
+    if (validity == QLatin1String("1"))
+        applyNumber(data, QStringLiteral("P"));
+    else if (validity == QLatin1String("2"))
+        applyNumber(data, QStringLiteral("O"));
+    else
+        applyNumber(data, values.value(0));
+    applyName(data, values.value(4));
+    return data;
+}
+
+bool isHexLine(const QString &line)
+{
+    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-Fa-f ]+$"));
+    return hexDigits.match(line).hasMatch();
+}
+
+// The first part of a raw message whose declared length is not there yet.
+bool isStartOfLongerMessage(const QString &hex)
+{
+    if (hex.size() < 4 || hex.size() % 2 != 0)
+        return false;
+    const QByteArray head = QByteArray::fromHex(hex.left(4).toLatin1());
+    const auto type = static_cast<unsigned char>(head[0]);
+    const int length = static_cast<unsigned char>(head[1]);
+    return (type == SingleDataMessage || type == MultipleDataMessage) && hex.size() / 2 < length + 3;
+}
+
 } // namespace
 
 std::optional<CallerData> DecodeCallerIdMessage(const QString &hex)
@@ -120,8 +172,25 @@ bool CallerIdCollector::feed(const QString &line)
     if (trimmed.isEmpty())
         return false;
 
-    if (const std::optional<CallerData> decoded = DecodeCallerIdMessage(trimmed)) {
-        m_data = *decoded;
+    if (isHexLine(trimmed)) {
+        // Some modems wrap a long raw message over several lines.
+        const QString hex = m_pendingHex + QString(trimmed).remove(QLatin1Char(' '));
+        if (const std::optional<CallerData> decoded = DecodeCallerIdMessage(hex)) {
+            m_pendingHex.clear();
+            m_data = *decoded;
+            m_hasData = true;
+            m_complete = true;
+            return true;
+        }
+        if (isStartOfLongerMessage(hex)) {
+            m_pendingHex = hex;
+            return true;
+        }
+    }
+    m_pendingHex.clear();
+
+    if (trimmed.startsWith(QLatin1String("+CLIP:"), Qt::CaseInsensitive)) {
+        m_data = clipData(QStringView(trimmed).sliced(6));
         m_hasData = true;
         m_complete = true;
         return true;
@@ -160,6 +229,7 @@ void CallerIdCollector::setName(const QString &value)
 
 void CallerIdCollector::clear()
 {
+    m_pendingHex.clear();
     m_data = CallerData();
     m_hasData = false;
     m_complete = false;

@@ -19,8 +19,9 @@ struct CallerData
 
 // Collects the caller-ID lines a modem prints between or before rings. Modems differ:
 // "NMBR = 5551234567" or "NMBR=5551234567", DDN_NMBR instead of NMBR, "P"/"PRIVATE"
-// for a withheld number and "O" for one out of area, or the raw message as one line of
-// hex digits (multiple or single data message format).
+// for a withheld number and "O" for one out of area, or the raw message as hex digits
+// (multiple or single data message format), on one line or wrapped over several; and
+// mobile-network modems report "+CLIP:" lines.
 class CallerIdCollector
 {
 public:
@@ -38,6 +39,8 @@ private:
     void setName(const QString &value);
 
     CallerData m_data;
+    // The hex digits of a raw message whose rest is still to come on the next line.
+    QString m_pendingHex;
     bool m_hasData = false;
     bool m_complete = false;
 };

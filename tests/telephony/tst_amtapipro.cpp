@@ -58,7 +58,7 @@ private Q_SLOTS:
         QTest::newRow("data-only modem") << QStringList{"--profile", "data"}
                                          << (TamTapiPro::DataModem | TamTapiPro::CallerIdCapable);
         QTest::newRow("modem without caller ID") << QStringList{"--profile", "nocid"} << voice;
-        for (const char *command : {"#CID", "-STE", "%CCID", "+CID"})
+        for (const char *command : {"#CID", "-STE", "%CCID", "+CID", "+CLIP"})
             QTest::newRow(command) << QStringList{"--cid-command", command} << (voice | TamTapiPro::CallerIdCapable);
     }
 
@@ -114,6 +114,12 @@ private Q_SLOTS:
         QTest::newRow("multiple data message") << QStringList{} << "hex 5551234567 JOHN DOE" << "5551234567"
                                                << "JOHN DOE" << 12;
         QTest::newRow("single data message") << QStringList{} << "sdmf 5551234567" << "5551234567" << "" << 8;
+        QTest::newRow("multiple data message on two lines")
+            << QStringList{} << "hexwrap 5551234567 JOHN DOE" << "5551234567" << "JOHN DOE" << 12;
+        QTest::newRow("mobile modem, +CLIP after every ring")
+            << QStringList{"--cid-command", "+CLIP"} << "clip +15551234567 JOHN DOE" << "+15551234567" << "JOHN DOE"
+            << 12;
+        QTest::newRow("mobile modem, withheld") << QStringList{"--cid-command", "+CLIP"} << "clip P" << "" << "" << 1;
     }
 
     void callEventsForEachCallerIdFormat()

@@ -38,6 +38,17 @@ private Q_SLOTS:
             << "JOHN DOE" << 12 << true;
         QTest::newRow("single data message")
             << QStringList{"04123132313131343335353535313233343536374D"} << "5551234567" << "" << 8 << true;
+        QTest::newRow("multiple data message wrapped over two lines")
+            << QStringList{"802001083132313131343335020A35353531323334", "35363707084A4F484E20444F4578"}
+            << "5551234567" << "JOHN DOE" << 12 << true;
+        QTest::newRow("mobile modem, number only") << QStringList{"+CLIP: \"+15551234567\",145,,,,0"}
+                                                   << "+15551234567" << "" << 8 << true;
+        QTest::newRow("mobile modem, short form") << QStringList{"+CLIP: \"5551234567\",129"} << "5551234567" << ""
+                                                  << 8 << true;
+        QTest::newRow("mobile modem, with name") << QStringList{"+CLIP: \"5551234567\",129,\"\",,\"Doe, John\",0"}
+                                                 << "5551234567" << "Doe, John" << 12 << true;
+        QTest::newRow("mobile modem, withheld") << QStringList{"+CLIP: \"\",128,,,,1"} << "" << "" << 1 << true;
+        QTest::newRow("mobile modem, not available") << QStringList{"+CLIP: \"\",128,,,,2"} << "" << "" << 0 << true;
         QTest::newRow("lower-case hex, blanks between bytes")
             << QStringList{"04 12 31 32 31 31 31 34 33 35 35 35 35 31 32 33 34 35 36 37 4d"} << "5551234567" << ""
             << 8 << true;
@@ -66,6 +77,16 @@ private Q_SLOTS:
         CallerIdCollector collector;
         for (const char *line : {"RING", "OK", "ERROR", "NO CARRIER", "CONNECT 9600", "", "ATZ"})
             QVERIFY2(!collector.feed(QString::fromLatin1(line)), line);
+        QVERIFY(!collector.hasData());
+    }
+
+    void wrappedMessageCutOffByAnotherLineIsDropped()
+    {
+        CallerIdCollector collector;
+        QVERIFY(collector.feed(QStringLiteral("802001083132313131343335020A35353531323334")));
+        QVERIFY(!collector.hasData());
+        QVERIFY(!collector.feed(QStringLiteral("OK")));
+        QVERIFY(!collector.feed(QStringLiteral("35363707084A4F484E20444F4578")));
         QVERIFY(!collector.hasData());
     }
 

@@ -2,7 +2,7 @@
 //
 // Usage:
 //   fakemodem [--profile voice|nocid|data|dead] [--link PATH] [--ring-ms N] [--rings N]
-//             [--style spaced|compact] [--cid-command +VCID|#CID|-STE|%CCID|+CID]
+//             [--style spaced|compact] [--cid-command +VCID|#CID|-STE|%CCID|+CID|+CLIP]
 //             [--datetime MMDDHHMM] [--require-cid-enable]
 //
 //   --profile      voice (default): class 8 listed, caller ID on.
@@ -17,7 +17,7 @@
 //   --style        spaced (default): "NMBR = 5551234567"; compact: "NMBR=5551234567".
 //   --cid-command  the one caller-ID enable command that answers OK (default +VCID); the others
 //                  answer ERROR.  With -STE, +VCID answers OK only after -STE=1, as in
-//                  "AT-STE=1;+VCID=1".
+//                  "AT-STE=1;+VCID=1".  +CLIP is how mobile-network modems switch it on.
 //   --datetime     fixed MMDDHHMM for caller-ID dates (default: local time when the call starts).
 //   --require-cid-enable
 //                  send caller-ID data only after a caller-ID command set a non-zero mode;
@@ -40,7 +40,10 @@
 //   mesg NUMBER [NAME...]          adds an unknown MESG line and says DDN_NMBR instead of NMBR
 //   hex NUMBER [NAME...]           unformatted MDMF message as one line of hex digits
 //                                  (NUMBER P or O becomes the reason-for-absence parameter)
+//   hexwrap NUMBER [NAME...]       the MDMF message wrapped over two lines
 //   sdmf NUMBER                    unformatted SDMF message as one line of hex digits
+//   clip NUMBER [NAME...]          a mobile modem's +CLIP line after every RING
+//                                  (NUMBER P: withheld, O: not available)
 //   ring                           a call without any caller-ID data
 //   send TEXT                      writes TEXT and CR LF to the device at once
 //   unplug | plug | quit
@@ -220,6 +223,25 @@ std::string mdmfBlock(const Options &opt, const std::string &number, const std::
     return hexLine(sealMessage(0x80, body));
 }
 
+// Some modems break a long message into lines of a fixed width.
+std::string wrappedMdmfBlock(const Options &opt, const std::string &number, const std::string &name)
+{
+    const std::string line = mdmfBlock(opt, number, name);
+    const size_t digits = line.size() - 4; // without the CR LF on either side
+    const size_t firstLine = std::min<size_t>(40, digits / 2 * 2);
+    return line.substr(0, 2 + firstLine) + "\r\n" + line.substr(2 + firstLine);
+}
+
+std::string clipBlock(const std::string &number, const std::string &name)
+{
+    if (number == "P")
+        return "\r\n+CLIP: \"\",128,,,,1\r\n";
+    if (number == "O")
+        return "\r\n+CLIP: \"\",128,,,,2\r\n";
+    const std::string type = !number.empty() && number[0] == '+' ? "145" : "129";
+    return "\r\n+CLIP: \"" + number + "\"," + type + ",\"\",,\"" + name + "\",0\r\n";
+}
+
 std::string sdmfBlock(const Options &opt, const std::string &number)
 {
     const std::string dt = currentDateTime(opt);
@@ -364,7 +386,8 @@ public:
         std::string data;
     };
 
-    void scheduleCall(const std::string &cidBlock, bool cidBeforeRing)
+    // With everyRing, the caller-ID block follows each RING, as mobile modems send +CLIP.
+    void scheduleCall(const std::string &cidBlock, bool cidBeforeRing, bool everyRing = false)
     {
         const auto gap = milliseconds(opt_.ringMs);
         const auto half = gap / 2;
@@ -375,7 +398,7 @@ public:
         }
         for (int i = 0; i < opt_.rings; ++i) {
             events_.push_back({t, Kind::Ring, {}});
-            if (i == 0 && !cidBeforeRing && !cidBlock.empty())
+            if ((i == 0 || everyRing) && !cidBeforeRing && !cidBlock.empty())
                 events_.push_back({t + half, Kind::CallerId, cidBlock});
             if (i + 1 < opt_.rings)
                 t += gap;
@@ -602,7 +625,7 @@ private:
             info.push_back(name == "+GMM" ? "FAKEMODEM-V92" : name == "+GMI" ? "FAKEMODEM" : "1.0");
             return true;
         }
-        if (name == "+VCID" || name == "#CID" || name == "-STE" || name == "%CCID" || name == "+CID")
+        if (name == "+VCID" || name == "#CID" || name == "-STE" || name == "%CCID" || name == "+CID" || name == "+CLIP")
             return callerIdCommand(name, suffix, info);
         return false;
     }
@@ -719,6 +742,12 @@ bool runCommand(FakeModem &modem, const Options &opt, std::string_view line)
     } else if (verb == "HEX") {
         if (needNumber())
             modem.scheduleCall(mdmfBlock(opt, first, rest), false);
+    } else if (verb == "HEXWRAP") {
+        if (needNumber())
+            modem.scheduleCall(wrappedMdmfBlock(opt, first, rest), false);
+    } else if (verb == "CLIP") {
+        if (needNumber())
+            modem.scheduleCall(clipBlock(first, rest), false, true);
     } else if (verb == "SDMF") {
         if (needNumber())
             modem.scheduleCall(sdmfBlock(opt, first), false);
@@ -743,7 +772,22 @@ bool runCommand(FakeModem &modem, const Options &opt, std::string_view line)
     std::fprintf(code ? stderr : stdout,
                  "usage: fakemodem [--profile voice|nocid|data|dead] [--link PATH] [--ring-ms N]\n"
                  "                 [--rings N] [--style spaced|compact] [--cid-command CMD]\n"
-                 "                 [--datetime MMDDHHMM] [--require-cid-enable]\n");
+                 "                 [--datetime MMDDHHMM] [--require-cid-enable]\n"
+                 "\n"
+                 "Commands on standard input, one a line:\n"
+                 "  call NUMBER [NAME...]          formatted caller ID after the first RING\n"
+                 "  before-ring NUMBER [NAME...]   formatted caller ID before the first RING\n"
+                 "  private [NAME...]              number withheld (NMBR = P)\n"
+                 "  privateword [NAME...]          number withheld (NMBR = PRIVATE)\n"
+                 "  outofarea [NAME...]            number not available (NMBR = O)\n"
+                 "  mesg NUMBER [NAME...]          DDN_NMBR with an unknown MESG line\n"
+                 "  hex NUMBER [NAME...]           raw multiple data message, one hex line\n"
+                 "  hexwrap NUMBER [NAME...]       the same wrapped over two lines\n"
+                 "  sdmf NUMBER                    raw single data message\n"
+                 "  clip NUMBER [NAME...]          mobile modem: +CLIP after every RING\n"
+                 "  ring                           a call without caller ID\n"
+                 "  send TEXT                      TEXT and CR LF to the device\n"
+                 "  unplug | plug | quit\n");
     std::exit(code);
 }
 
@@ -806,7 +850,7 @@ Options parseOptions(int argc, char **argv)
             opt.cidCommand = upper(next());
             if (opt.cidCommand.rfind("AT", 0) == 0)
                 opt.cidCommand.erase(0, 2);
-            static const std::vector<std::string> known = {"+VCID", "#CID", "-STE", "%CCID", "+CID"};
+            static const std::vector<std::string> known = {"+VCID", "#CID", "-STE", "%CCID", "+CID", "+CLIP"};
             if (std::find(known.begin(), known.end(), opt.cidCommand) == known.end()) {
                 complain("unknown caller-ID command: " + opt.cidCommand);
                 usage(2);
