@@ -6,11 +6,12 @@
 
 namespace {
 
-// Qt keeps no separate separator setting; the short formats carry the locale's own.
+// Qt keeps no separate separator setting; the short formats carry the locale's own. A
+// blank only separates a month written in words (as in the C locale), never numbers.
 QChar separatorIn(const QString &format, QChar fallback)
 {
     for (QChar c : format) {
-        if (!c.isLetter() && c != QLatin1Char('\''))
+        if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\''))
             return c;
     }
     return fallback;

@@ -24,6 +24,8 @@ private Q_SLOTS:
         QTest::newRow("Finnish dots in the time as well") << QLocale(QLocale::Finnish, QLocale::Finland)
                                                           << "2024.03.01 08.05.09.007";
         QTest::newRow("Dutch dashes") << QLocale(QLocale::Dutch, QLocale::Netherlands) << "2024-03-01 08:05:09.007";
+        // Its short date names the month in words: no separator of its own.
+        QTest::newRow("C locale: the usual slashes") << QLocale::c() << "2024/03/01 08:05:09.007";
     }
 
     void timestampFollowsTheLocaleSeparators()
