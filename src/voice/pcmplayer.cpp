@@ -7,6 +7,9 @@
 #include <QMediaDevices>
 #include <QTimer>
 
+#include <cstring>
+#include <limits>
+
 namespace {
 
 // How often a wait looks at the sink; short against the 500 ms slices the announcement
@@ -30,6 +33,38 @@ QString describe(QAudio::Error error)
     }
     return QStringLiteral("audio error %1").arg(int(error));
 }
+
+// The sound, then silence for as long as it is read: never at its end.
+class SoundThenSilence : public QIODevice
+{
+public:
+    SoundThenSilence(QByteArray pcm, const QAudioFormat &format)
+        : m_pcm(std::move(pcm)),
+          m_silence(format.sampleFormat() == QAudioFormat::UInt8 ? char(0x80) : char(0))
+    {
+        open(QIODevice::ReadOnly);
+    }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return false; }
+    qint64 bytesAvailable() const override { return std::numeric_limits<int>::max(); }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 fromSound = qBound<qint64>(0, m_pcm.size() - m_read, maxSize);
+        std::memcpy(data, m_pcm.constData() + m_read, size_t(fromSound));
+        std::memset(data + fromSound, m_silence, size_t(maxSize - fromSound));
+        m_read += fromSound;
+        return maxSize;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_pcm;
+    char m_silence;
+    qint64 m_read = 0;
+};
 
 } // namespace
 
@@ -69,16 +104,14 @@ void PcmPlayer::play(const QByteArray &pcm, const QAudioFormat &format)
                                 .arg(format.sampleRate())
                                 .arg(format.channelCount()));
 
-    m_pcm = pcm;
-    m_buffer.setBuffer(&m_pcm);
-    m_buffer.open(QIODevice::ReadOnly);
-    m_durationMs = durationMs(m_pcm.size(), format);
+    m_durationMs = durationMs(pcm.size(), format);
+    m_source = std::make_unique<SoundThenSilence>(pcm, format);
     m_sink = std::make_unique<QAudioSink>(device, format);
     // The sink is fed from this thread's event loop. Its default buffer (about a tenth
     // of a second with PulseAudio) left audible gaps when the machine was busy; a larger
     // one rides out a busy moment of the program (the card sliding in, a database scan).
     m_sink->setBufferSize(int(format.bytesForDuration(BufferUs)));
-    m_sink->start(&m_buffer);
+    m_sink->start(m_source.get());
     m_clock.start();
     if (m_sink->error() != QAudio::NoError && m_sink->error() != QAudio::UnderrunError) {
         const QString message = describe(m_sink->error());
@@ -95,16 +128,10 @@ bool PcmPlayer::isPlaying()
     const QAudio::Error error = m_sink->error();
     if (state == QAudio::StoppedState && error != QAudio::NoError && error != QAudio::UnderrunError)
         fail(describe(error));
-    // The sink turns idle once it has handed the last bytes to the sound server, which
-    // still holds up to a buffer's worth; the sound's own length in real time covers that.
-    const bool allHandedOver = state == QAudio::IdleState || state == QAudio::StoppedState;
-    const qint64 elapsed = m_clock.elapsed();
-    if (allHandedOver && elapsed >= m_durationMs) {
+    if (m_clock.elapsed() >= m_durationMs + TailMs) {
         stop();
         return false;
     }
-    if (elapsed > m_durationMs + OverrunMarginMs)
-        fail(QStringLiteral("The sound did not finish within %1 ms").arg(m_durationMs + OverrunMarginMs));
     return true;
 }
 
@@ -141,7 +168,7 @@ void PcmPlayer::stop()
         m_sink->stop();
         m_sink.reset();
     }
-    m_buffer.close();
+    m_source.reset();
 }
 
 void PcmPlayer::fail(const QString &message)
