@@ -12,12 +12,14 @@
 #include "ui/orvcontrols.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 
@@ -30,6 +32,27 @@ const QString pictureFilter = QStringLiteral(
 QString defaultPicturePath()
 {
     return DataDir() + QStringLiteral("Default.bmp");
+}
+
+// Where the picture named in a caller record is. A bare or relative name lives in the
+// data folder, whatever folder the program was started from. A Windows path that came
+// with a caller database from Windows (drive letter or network share, backslashes), or
+// a path that no longer exists because the program's folder moved, is looked for by
+// its file name in the data folder.
+QString pictureFile(const QString &stored)
+{
+    if (stored.isEmpty())
+        return stored;
+    QString local = stored;
+    if (!QDir::isAbsolutePath(stored))
+        local.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    static const QRegularExpression windowsAbsolute(QStringLiteral("^(?:[A-Za-z]:)?/"));
+    if (!windowsAbsolute.match(local).hasMatch())
+        return DataDir() + local;
+    if (QDir::isAbsolutePath(stored) && QFileInfo::exists(stored))
+        return stored;
+    const QString inDataDir = DataDir() + local.section(QLatin1Char('/'), -1);
+    return QFileInfo::exists(inDataDir) ? inDataDir : stored;
 }
 
 // The extension names the decoder; a file whose extension says nothing useful is
@@ -85,12 +108,14 @@ void TRingseerForm::setCallerNames(const QStringList &names)
 void TRingseerForm::loadPicture(const QString &path, const QString &callerName)
 {
     QString error;
-    QImage picture = readPicture(path, &error);
+    // A caller without a picture simply gets the default one.
+    const QString file = path.isEmpty() ? defaultPicturePath() : pictureFile(path);
+    QImage picture = readPicture(file, &error);
     if (picture.isNull()) {
         // A missing or broken picture must not cost the user the card.
-        WriteLog(QStringLiteral("Picture \"") + path + QStringLiteral("\" of ") + callerName
+        WriteLog(QStringLiteral("Picture \"") + file + QStringLiteral("\" of ") + callerName
                  + QStringLiteral(" cannot be shown (") + error + QStringLiteral("); showing Default.bmp"));
-        if (path != defaultPicturePath())
+        if (file != defaultPicturePath())
             picture = readPicture(defaultPicturePath(), &error);
     }
     m_image->setPixmap(QPixmap::fromImage(picture));

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -87,6 +88,8 @@ private Q_SLOTS:
         QCOMPARE(form.cbCallerName()->currentText(), QStringLiteral("Jane Sample"));
         QCOMPARE(form.tbCallerID()->text(), QStringLiteral("555-014-7788"));
         QVERIFY(!form.editing());
+        const QImage picture(desktop.env.dataDir() + QStringLiteral("Jane Sample.bmp"));
+        QCOMPARE(form.image()->pixmap().toImage().pixelColor(5, 5), picture.pixelColor(5, 5));
         QTest::qWait(200);
         saveScreenshot(form, QStringLiteral("card.png"));
 

@@ -4,6 +4,8 @@
 #include "ui/orvcontrols.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -164,6 +166,37 @@ private Q_SLOTS:
         QCOMPARE(hint(), QStringLiteral("/no/such/picture.jpg"));
         QVERIFY(!form()->image()->pixmap().isNull());
         QVERIFY(m_fixture->env.readLog().contains(QStringLiteral("Picture \"/no/such/picture.jpg\" of Gone cannot be shown")));
+    }
+
+    void picturesAsCallerFilesNameThem_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::newRow("bare name, program started elsewhere") << "Jane Sample.bmp";
+        QTest::newRow("Windows drive path") << "C:\\Program Files\\Caller ID\\Jane Sample.bmp";
+        QTest::newRow("Windows network share") << "\\\\office\\pictures\\Jane Sample.bmp";
+        QTest::newRow("absolute path") << "<data>Jane Sample.bmp";
+        QTest::newRow("absolute path of a folder since moved") << "/opt/old-ringseer/Jane Sample.bmp";
+    }
+
+    void picturesAsCallerFilesNameThem()
+    {
+        QFETCH(QString, picture);
+        picture.replace(QStringLiteral("<data>"), m_fixture->env.dataDir());
+        QFile callers(m_fixture->env.dataDir() + QStringLiteral("Callers.DB"));
+        QVERIFY(callers.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        callers.write(("[Index]\r\nJane=#\r\n[Defaults]\r\n_Entries=1\r\n"
+                       "[Jane]\r\nCallerID=555-014-7788\r\nPicture=" + picture + "\r\n")
+                          .toUtf8());
+        callers.close();
+        form()->app()->CallerDB().SetOpen(false);
+        QVERIFY(QDir::currentPath() != QDir(m_fixture->env.dataDir()).absolutePath());
+        form()->showAddForm(QStringLiteral("555-014-7788"), QString());
+        QCOMPARE(hint(), picture);
+        const QImage shown = form()->image()->pixmap().toImage();
+        const QImage jane(m_fixture->env.dataDir() + QStringLiteral("Jane Sample.bmp"));
+        QVERIFY(!jane.isNull());
+        QCOMPARE(shown.pixelColor(5, 5), jane.pixelColor(5, 5));
+        QVERIFY(!m_fixture->env.readLog().contains(QStringLiteral("cannot be shown")));
     }
 
     void slidesUpAndDownInThreePixelSteps()
