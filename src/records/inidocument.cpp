@@ -119,26 +119,27 @@ bool IniDocument::hasSection(const QString &section) const
     return sectionHeader(section) >= 0;
 }
 
-std::optional<QString> IniDocument::value(const QString &section, const QString &name) const
+const IniDocument::Line *IniDocument::findLine(const QString &section, const QString &name) const
 {
     const qsizetype header = sectionHeader(section);
     if (header < 0)
-        return std::nullopt;
+        return nullptr;
     const qsizetype entry = findEntry(header, name);
-    if (entry < 0)
-        return std::nullopt;
-    return m_lines.at(entry).value;
+    return entry < 0 ? nullptr : &m_lines.at(entry);
+}
+
+std::optional<QString> IniDocument::value(const QString &section, const QString &name) const
+{
+    if (const Line *line = findLine(section, name))
+        return line->value;
+    return std::nullopt;
 }
 
 std::optional<QString> IniDocument::storedName(const QString &section, const QString &name) const
 {
-    const qsizetype header = sectionHeader(section);
-    if (header < 0)
-        return std::nullopt;
-    const qsizetype entry = findEntry(header, name);
-    if (entry < 0)
-        return std::nullopt;
-    return m_lines.at(entry).name;
+    if (const Line *line = findLine(section, name))
+        return line->name;
+    return std::nullopt;
 }
 
 QStringList IniDocument::names(const QString &section) const

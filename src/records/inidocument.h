@@ -62,6 +62,8 @@ private:
     qsizetype sectionHeader(const QString &section) const;
     qsizetype sectionEnd(qsizetype header) const;
     qsizetype findEntry(qsizetype header, const QString &name) const;
+    // The first value line of that name in the first section of that name, if any.
+    const Line *findLine(const QString &section, const QString &name) const;
     void indexLines() const;
     void linesChanged() { m_indexValid = false; }
 
