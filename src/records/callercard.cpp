@@ -34,15 +34,15 @@ QString defaultPicturePath()
     return DataDir() + QStringLiteral("Default.bmp");
 }
 
-// Where the picture named in a caller record is. A bare or relative name lives in the
-// data folder, whatever folder the program was started from. A Windows path that came
-// with a caller database from Windows (drive letter or network share, backslashes), or
-// a path that no longer exists because the program's folder moved, is looked for by
-// its file name in the data folder.
+// Where the picture named in a caller record is. A record without one gets the default
+// picture. A bare or relative name lives in the data folder, whatever folder the program
+// was started from. A Windows path that came with a caller database from Windows (drive
+// letter or network share, backslashes), or a path that no longer exists because the
+// program's folder moved, is looked for by its file name in the data folder.
 QString pictureFile(const QString &stored)
 {
     if (stored.isEmpty())
-        return stored;
+        return defaultPicturePath();
     QString local = stored;
     if (!QDir::isAbsolutePath(stored))
         local.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -108,8 +108,7 @@ void TRingseerForm::setCallerNames(const QStringList &names)
 void TRingseerForm::loadPicture(const QString &path, const QString &callerName)
 {
     QString error;
-    // A caller without a picture simply gets the default one.
-    const QString file = path.isEmpty() ? defaultPicturePath() : pictureFile(path);
+    const QString file = pictureFile(path);
     QImage picture = readPicture(file, &error);
     if (picture.isNull()) {
         // A missing or broken picture must not cost the user the card.
