@@ -67,14 +67,6 @@ QByteArray LogTextSortKey(const QString &text, const QLocale &locale)
     return locale.toUpper(text).toUtf8();
 }
 
-int CompareLogTexts(const QString &a, const QString &b)
-{
-    const QLocale locale = QLocale::system();
-    const QByteArray left = LogTextSortKey(a, locale);
-    const QByteArray right = LogTextSortKey(b, locale);
-    return left < right ? -1 : (right < left ? 1 : 0);
-}
-
 TfLog::TfLog(RingseerApp &app, TRingseerForm &card, QWidget *parent)
     : QWidget(parent, Qt::Tool),
       m_app(app),

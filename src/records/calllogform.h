@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QWidget>
 
 class QLabel;
@@ -65,5 +66,5 @@ private:
     QIcon m_rowIcon;
 };
 
-// Compares two texts as the log sorts them: upper-cased, then byte by byte.
-int CompareLogTexts(const QString &a, const QString &b);
+// What the log sorts a text by: the text upper-cased, compared byte by byte.
+QByteArray LogTextSortKey(const QString &text, const QLocale &locale = QLocale::system());
