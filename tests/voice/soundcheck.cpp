@@ -27,6 +27,23 @@ void endWithParent(QProcess &process)
 
 } // namespace
 
+VoiceEnvironment::VoiceEnvironment()
+{
+    installData();
+    m_language.LoadFile(dataDir() + QStringLiteral("language.csv"));
+    SetTheLanguage(&m_language);
+}
+
+VoiceEnvironment::~VoiceEnvironment()
+{
+    SetTheLanguage(nullptr);
+}
+
+QStringList VoiceEnvironment::playingErrors() const
+{
+    return readLog().split(QLatin1Char('\n')).filter(QStringLiteral("Error playing voice file: "));
+}
+
 bool writeToneFile(const QString &path, int frequencyHz, int milliseconds)
 {
     constexpr int rate = 22050;

@@ -1,14 +1,32 @@
 #pragma once
 
+#include "testenvironment.h"
+#include "ui/language.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
 
 // What the voice tests need around the code under test: sound files to play, a private
 // sound server with a null sink to play them into, and a reading of what reached it.
+
+// A test's own folders with the shipped data, and its language table in use, as the
+// program has them when it announces a caller.
+class VoiceEnvironment : public TestEnvironment
+{
+public:
+    VoiceEnvironment();
+    ~VoiceEnvironment();
+    // The log lines of voice files that did not play.
+    QStringList playingErrors() const;
+
+private:
+    TLanguage m_language;
+};
 
 // Writes a 16-bit mono WAV file holding a sine tone.
 bool writeToneFile(const QString &path, int frequencyHz, int milliseconds);

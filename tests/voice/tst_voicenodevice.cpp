@@ -25,13 +25,9 @@ private:
     QTemporaryDir m_sounds;
     QString m_toneA;
     QString m_toneB;
-    std::unique_ptr<TestEnvironment> m_env;
-    TLanguage m_language;
+    std::unique_ptr<VoiceEnvironment> m_env;
 
-    QStringList playingErrors() const
-    {
-        return m_env->readLog().split(QLatin1Char('\n')).filter(QStringLiteral("Error playing voice file: "));
-    }
+    QStringList playingErrors() const { return m_env->playingErrors(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -46,15 +42,11 @@ private Q_SLOTS:
 
     void init()
     {
-        m_env = std::make_unique<TestEnvironment>();
-        m_env->installData();
-        m_language.LoadFile(m_env->dataDir() + QStringLiteral("language.csv"));
-        SetTheLanguage(&m_language);
+        m_env = std::make_unique<VoiceEnvironment>();
     }
 
     void cleanup()
     {
-        SetTheLanguage(nullptr);
         m_env.reset();
     }
 
